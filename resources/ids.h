@@ -1,0 +1,71 @@
+/* Resource and control ids shared by the resource script and the code. */
+#ifndef TAVIK_IDS_H
+#define TAVIK_IDS_H
+
+/* Dialog templates, icon and data resources */
+#define IDD_MESSAGE 112
+#define IDD_WIZARD 113
+#define IDD_CHOOSER 168
+#define IDI_APP 166
+#define IDR_GLYPH_ATLAS 110
+#define IDR_LICENCE_CN 163
+#define IDR_LICENCE_EN 164
+#define RT_PAYLOAD_NAME "TEXT"
+
+/* Message dialog (112) */
+#define IDC_MSG_OK 1
+#define IDC_MSG_CANCEL 2
+#define IDC_MSG_YES 6
+#define IDC_MSG_NO 7
+#define IDC_MSG_CHINESE 1013
+#define IDC_MSG_ENGLISH 1028
+
+/* Wizard (113) */
+#define IDC_BACK 3
+#define IDC_CANCEL 2
+#define IDC_NEXT 1001
+#define IDC_PATH 1002
+#define IDC_BROWSE 1003
+#define IDC_DESKTOP_ICON 1004
+#define IDC_AUTO_START 1005
+#define IDC_PATH_LABEL 1006
+#define IDC_DISPLAY_OK 1007
+#define IDC_DISPLAY_NO 1008
+#define IDC_BANNER_FAMILY 1009
+#define IDC_LICENCE_ENGLISH 1010
+#define IDC_BANNER_ENGINE 1011
+#define IDC_BANNER_INSTALLER 1012
+#define IDC_LICENCE_EN_TEXT 1014
+#define IDC_SAMPLE_FRAME 1015
+#define IDC_UNUSED_LABEL 1016
+#define IDC_DISPLAY_QUESTION 1017
+#define IDC_SAMPLE_LINE 1018
+#define IDC_LICENCE_CN_LIST 1019
+#define IDC_BANNER_BLANK 1020
+#define IDC_UNUSED_FACE 1021
+#define IDC_PROGRESS 1026
+#define IDC_LANGUAGE_LABEL 1030
+#define IDC_LANGUAGE 1031
+#define IDC_UNUSED_EDIT 1038
+#define IDC_BANNER_ICON 102
+#define IDC_BANNER_LINE 108
+#define IDC_BANNER_PRODUCT 167
+#define IDC_BANNER_SUBTITLE 169
+#define IDC_BANNER_WEB 172
+
+/* Folder chooser (168): the classic file-open dialog's own ids plus two labels */
+#define IDC_CHOOSER_DIR_LABEL 1008
+#define IDC_CHOOSER_DRIVE_LABEL 1010
+#define IDC_OFN_FILE_LABEL 1090
+#define IDC_OFN_FILE_EDIT 1152
+#define IDC_OFN_FILE_LIST 1120
+#define IDC_OFN_PATH 1088
+#define IDC_OFN_DIR_LIST 1121
+#define IDC_OFN_TYPE_LABEL 1089
+#define IDC_OFN_TYPE_COMBO 1136
+#define IDC_OFN_DRIVE_LABEL 1091
+#define IDC_OFN_DRIVE_COMBO 1137
+#define IDC_OFN_HELP 1038
+#define IDC_OFN_READ_ONLY 1040
+
+#endif

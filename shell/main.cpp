@@ -1,0 +1,14 @@
+// Entry point of TavikSetup.exe.
+#include <windows.h>
+
+#include "startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show)
+{
+    (void)command_line;
+    (void)show;
+    restrict_dll_search();
+    if (previous)
+        return 0;
+    return run_installer(instance);
+}

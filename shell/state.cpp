@@ -1,0 +1,10 @@
+// Storage of the installer state and the shared message texts.
+#include "state.h"
+
+InstallerState g_state = {.default_command = 1001};
+
+const char *const shared_text[3] = {
+    "内存不够。安装无法继续。",
+    "Memory not enough!",
+    "Cannot create folder!",
+};
