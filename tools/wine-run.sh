@@ -8,8 +8,10 @@ name=${TAVIK_TEST_NAME:-$(basename "$1" .exe)}
 run=$root/runs/$name
 rm -rf "$run"
 mkdir -p "$run/home"
-# The system folders are only read: link them, copy the rest (registry, users).
-cp -a --no-preserve=links "$root/template" "$run/prefix" 2>/dev/null || cp -a "$root/template" "$run/prefix"
+# system32 (630 MB of DLLs) is only read: link it, copy the rest (registry, users).
+mkdir -p "$run/prefix"
+tar -C "$root/template" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$run/prefix" -xf -
+cp -al "$root/template/drive_c/windows/system32" "$run/prefix/drive_c/windows/system32"
 
 export WINEPREFIX=$run/prefix HOME=$run/home WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
