@@ -1,0 +1,442 @@
+// The benchmark program: install run against its floor and NSIS, start-up, memory, and a smoke mode.
+#include <stdlib.h>
+#include <string.h>
+
+#include "bench.h"
+
+#include <psapi.h>
+#include "install/install.h"
+#include "install/manifest.h"
+#include "shell/startup.h"
+#include "shell/state.h"
+
+static const char WIZARD_TITLE[] = "Tavik Chinese Input Engine Installer";
+
+struct Options {
+    const char *mode;
+    const char *out;
+    const char *setup;
+    const char *scratch;
+    int reps;
+    int sample_only; // the sample payload set alone, no smaller or larger sets
+    std::vector<std::string> installers; // NSIS: label, exe; start-up: label, title, exe
+};
+
+struct PayloadSet {
+    const char *name;
+    HMODULE module;
+    int copies;
+};
+
+static HMODULE load_setup(const char *path)
+{
+    return LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+static std::string folder_of(const Options *o, const char *what, int copy)
+{
+    return std::string(o->scratch) + "\\" + what + "-" + std::to_string(copy);
+}
+
+// The manifest's files in both folders with the same sizes; the run edits its configuration file.
+static int same_files(const std::string &a, const std::string &b)
+{
+    for (int i = 0; i < manifest_rows; i++) {
+        if (!manifest[i].id || !strcmp(manifest[i].file_name, "chipadui.ini"))
+            continue;
+        WIN32_FILE_ATTRIBUTE_DATA x, y;
+        if (!GetFileAttributesExA((a + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard,
+                                  &x) ||
+            !GetFileAttributesExA((b + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard,
+                                  &y) ||
+            x.nFileSizeLow != y.nFileSizeLow || x.nFileSizeHigh != y.nFileSizeHigh) {
+            fprintf(stderr, "bench: %s differs between %s and %s\n", manifest[i].file_name,
+                    a.c_str(), b.c_str());
+            return 0;
+        }
+    }
+    return 1;
+}
+
+static int manifest_files(void)
+{
+    int files = 0;
+    for (int i = 0; i < manifest_rows; i++)
+        files += manifest[i].id != 0;
+    return files;
+}
+
+// One timed install of a payload set: the floor or the run, into fresh folders.
+static double time_set(const Options *o, const PayloadSet *set, int floor, int *ok)
+{
+    const char *what = floor ? "floor" : "run";
+    for (int c = 0; c < set->copies; c++)
+        if (!fresh_folder(folder_of(o, what, c)))
+            *ok = 0;
+    g_state.instance = set->module;
+    double start = now_seconds();
+    for (int c = 0; c < set->copies; c++)
+        if (!(floor ? run_floor(folder_of(o, what, c)) : run_engine(folder_of(o, what, c))))
+            *ok = 0;
+    return now_seconds() - start;
+}
+
+static int check_and_clear(const Options *o, const PayloadSet *set)
+{
+    int ok = 1;
+    for (int c = 0; c < set->copies; c++) {
+        unsigned long long bytes = 0;
+        std::string floor = folder_of(o, "floor", c), run = folder_of(o, "run", c);
+        if (count_files(run, &bytes) != manifest_files() || !same_files(floor, run))
+            ok = 0;
+        remove_tree(floor);
+        remove_tree(run);
+    }
+    return ok;
+}
+
+static double time_nsis(const Options *o, const std::string &label, const std::string &exe,
+                        int *ok)
+{
+    std::string folder = std::string(o->scratch) + "\\" + label;
+    remove_tree(folder);
+    DWORD code = 0;
+    double seconds = time_process("\"" + exe + "\" /S /D=" + folder, &code);
+    unsigned long long bytes = 0;
+    int files = count_files(folder, &bytes);
+    if (seconds < 0 || code != 0 || files != manifest_files()) {
+        fprintf(stderr, "bench: %s exit %lu, %d files\n", label.c_str(), code, files);
+        *ok = 0;
+    }
+    remove_tree(folder);
+    return seconds;
+}
+
+static int record_breakdown(FILE *out, const Options *o, int rep)
+{
+    PhaseTimes t = {};
+    std::string folder = folder_of(o, "phases", 0), side = folder_of(o, "phases", 1);
+    fresh_folder(folder);
+    fresh_folder(side);
+    g_state.instance = load_setup(o->setup);
+    double start = now_seconds();
+    int ok = run_instrumented(folder, side, rep % 2, &t);
+    double total = now_seconds() - start - t.floor_write;
+    const struct {
+        const char *name;
+        double value;
+    } phases[] = {{"inflate", t.inflate},
+                  {"write", t.write},
+                  {"existence", t.existence},
+                  {"attribute reads", t.attribute_reads},
+                  {"attribute sets", t.attribute_sets},
+                  {"removal", t.removal},
+                  {"shortcuts", t.shortcuts},
+                  {"config", t.config},
+                  {"progress", t.progress},
+                  {"allocation", t.allocation},
+                  {"total", total},
+                  {"floor write", t.floor_write}};
+    for (const auto &p : phases)
+        record(out, "phase", p.name, rep, p.value);
+    remove_tree(folder);
+    remove_tree(side);
+    return ok;
+}
+
+static int bench_install(const Options *o, FILE *out)
+{
+    HMODULE setup = load_setup(o->setup);
+    CreateDirectoryA(o->scratch, NULL);
+    if (!setup || !prepare_engine(setup, std::string(o->scratch) + "\\engine")) {
+        fprintf(stderr, "bench: cannot load %s or prepare the engine\n", o->setup);
+        return 0;
+    }
+    std::string sets = std::string(o->scratch) + "\\sets";
+    CreateDirectoryA(sets.c_str(), NULL);
+    std::vector<PayloadSet> scales;
+    if (!o->sample_only) {
+        scales.push_back({"0.25", make_payload_set(setup, sets + "\\quarter.exe", 0.25, ULONG_MAX), 1});
+        scales.push_back({"0.5", make_payload_set(setup, sets + "\\half.exe", 0.5, ULONG_MAX), 1});
+    }
+    scales.push_back({"1", setup, 1});
+    if (!o->sample_only)
+        scales.push_back({"2", setup, 2});
+    const PayloadSet *sample = &scales[o->sample_only ? 0 : 2];
+    for (const auto &s : scales)
+        if (!s.module) {
+            fprintf(stderr, "bench: payload set %s not made\n", s.name);
+            return 0;
+        }
+
+    int ok = 1;
+    // The first run in a process loads COM and the shell; it is reported apart.
+    record(out, "cold", "floor", 0, time_set(o, sample, 1, &ok));
+    record(out, "cold", "run", 0, time_set(o, sample, 0, &ok));
+    ok = check_and_clear(o, sample) && ok;
+
+    const int set_count = (int)scales.size();
+    int jobs = set_count + (int)o->installers.size() / 2;
+    for (int rep = 0; rep < o->reps; rep++) {
+        // Alternate the order so that drift on a shared machine hits every measure alike.
+        for (int k = 0; k < jobs; k++) {
+            int job = rep % 2 ? jobs - 1 - k : k;
+            if (job < set_count) {
+                const PayloadSet *set = &scales[job];
+                for (int step = 0; step < 2; step++) {
+                    int floor = (step + rep) % 2 == 0;
+                    double seconds = time_set(o, set, floor, &ok);
+                    record(out, "time", std::string(floor ? "floor x" : "run x") + set->name, rep,
+                           seconds);
+                }
+                if (!check_and_clear(o, set))
+                    ok = 0;
+            } else {
+                int n = job - set_count;
+                const std::string &label = o->installers[2 * n];
+                record(out, "time", label, rep, time_nsis(o, label, o->installers[2 * n + 1], &ok));
+            }
+        }
+    }
+    for (int rep = 0; rep < o->reps; rep++)
+        ok = record_breakdown(out, o, rep) && ok;
+    return ok;
+}
+
+static int bench_startup(const Options *o, FILE *out)
+{
+    int ok = 1;
+    int count = (int)o->installers.size() / 3;
+    for (int rep = 0; rep < o->reps; rep++)
+        for (int k = 0; k < count; k++) {
+            int n = (k + rep) % count;
+            const std::string &label = o->installers[3 * n];
+            double seconds = time_first_window("\"" + o->installers[3 * n + 2] + "\"",
+                                               o->installers[3 * n + 1].c_str(), 60);
+            if (seconds < 0) {
+                fprintf(stderr, "bench: no first page from %s\n", label.c_str());
+                ok = 0;
+            }
+            record(out, "startup", label, rep, seconds);
+        }
+    return ok;
+}
+
+struct Sampler {
+    volatile LONG stop;
+    SIZE_T peak_private, peak_working_set;
+};
+
+static DWORD WINAPI sample_own_memory(LPVOID data)
+{
+    Sampler *s = (Sampler *)data;
+    while (!s->stop) {
+        PROCESS_MEMORY_COUNTERS_EX c = {};
+        c.cb = sizeof(c);
+        if (GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS *)&c, sizeof(c))) {
+            if (c.PagefileUsage > s->peak_private)
+                s->peak_private = c.PagefileUsage;
+            if (c.WorkingSetSize > s->peak_working_set)
+                s->peak_working_set = c.WorkingSetSize;
+        }
+        Sleep(1);
+    }
+    return 0;
+}
+
+static void own_memory(SIZE_T *private_bytes, SIZE_T *working_set)
+{
+    PROCESS_MEMORY_COUNTERS_EX c = {};
+    c.cb = sizeof(c);
+    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS *)&c, sizeof(c));
+    *private_bytes = c.PagefileUsage;
+    *working_set = c.WorkingSetSize;
+}
+
+// Runs step with a sampler beside it; records the rise of private bytes and working set.
+static void measure_rise(FILE *out, const char *name, int (*step)(void *), void *data)
+{
+    Sampler sampler = {};
+    SIZE_T private_before, ws_before, private_after, ws_after;
+    own_memory(&private_before, &ws_before);
+    sampler.peak_private = private_before;
+    sampler.peak_working_set = ws_before;
+    HANDLE thread = CreateThread(NULL, 0, sample_own_memory, &sampler, 0, NULL);
+    Sleep(20);
+    int ok = step(data);
+    Sleep(20);
+    InterlockedExchange(&sampler.stop, 1);
+    if (thread) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    own_memory(&private_after, &ws_after);
+    std::string n = name;
+    record(out, "memory", n + " ok", 0, ok);
+    record(out, "memory", n + " private rise", 0, (double)private_after - (double)private_before);
+    record(out, "memory", n + " private peak rise", 0,
+           (double)sampler.peak_private - (double)private_before);
+    record(out, "memory", n + " working set rise", 0, (double)ws_after - (double)ws_before);
+    record(out, "memory", n + " working set peak rise", 0,
+           (double)sampler.peak_working_set - (double)ws_before);
+}
+
+static int atlas_step(void *)
+{
+    return load_glyph_atlas() == ATLAS_OK;
+}
+
+static int install_step(void *folder)
+{
+    return run_engine(*(std::string *)folder);
+}
+
+static int bench_memory(const Options *o, FILE *out)
+{
+    HMODULE setup = load_setup(o->setup);
+    CreateDirectoryA(o->scratch, NULL);
+    if (!setup || !prepare_engine(setup, std::string(o->scratch) + "\\engine"))
+        return 0;
+    measure_rise(out, "atlas", atlas_step, NULL);
+    std::string folder = folder_of(o, "memory", 0);
+    fresh_folder(folder);
+    measure_rise(out, "run", install_step, &folder);
+    remove_tree(folder);
+
+    char setup_path[MAX_PATH];
+    if (!GetFullPathNameA(o->setup, sizeof(setup_path), setup_path, NULL))
+        return 0;
+    WizardMemory m;
+    int walked = walk_wizard(setup_path, folder_of(o, "wizard", 0), &m);
+    record(out, "memory", "wizard reached", 0, m.reached);
+    record(out, "memory", "wizard files", 0, m.installed_files);
+    if (walked) {
+        record(out, "memory", "wizard idle working set", 0, (double)m.idle_working_set);
+        record(out, "memory", "wizard idle private", 0, (double)m.idle_private);
+        record(out, "memory", "wizard peak working set", 0, (double)m.peak_working_set);
+        record(out, "memory", "wizard peak private", 0, (double)m.peak_private);
+        record(out, "memory", "wizard install step seconds", 0, m.install_seconds);
+    }
+    remove_tree(folder_of(o, "wizard", 0));
+    return 1;
+}
+
+// A handful of bytes per payload through every path of the benchmark, checked.
+static int bench_smoke(const Options *o)
+{
+    FILE *out = stdout;
+    HMODULE setup = load_setup(o->setup);
+    CreateDirectoryA(o->scratch, NULL);
+    if (!setup || !prepare_engine(setup, std::string(o->scratch) + "\\engine")) {
+        fprintf(stderr, "smoke: cannot load %s or prepare the engine\n", o->setup);
+        return 0;
+    }
+    PayloadSet tiny = {"tiny", make_payload_set(setup, std::string(o->scratch) + "\\tiny.exe",
+                                                1.0, 64),
+                       1};
+    if (!tiny.module) {
+        fprintf(stderr, "smoke: no tiny payload set\n");
+        return 0;
+    }
+    int ok = 1;
+    record(out, "time", "floor tiny", 0, time_set(o, &tiny, 1, &ok));
+    record(out, "time", "run tiny", 0, time_set(o, &tiny, 0, &ok));
+    unsigned long long floor_bytes = 0, run_bytes = 0;
+    std::string floor = folder_of(o, "floor", 0), run = folder_of(o, "run", 0);
+    int floor_files = count_files(floor, &floor_bytes);
+    int run_files = count_files(run, &run_bytes);
+    if (!ok || floor_files != manifest_files() || run_files != manifest_files() ||
+        floor_bytes == 0 || !same_files(floor, run)) {
+        fprintf(stderr, "smoke: floor %d files %llu bytes, run %d files %llu bytes\n", floor_files,
+                floor_bytes, run_files, run_bytes);
+        return 0;
+    }
+    PhaseTimes t = {};
+    std::string phases = folder_of(o, "phases", 0), side = folder_of(o, "phases", 1);
+    fresh_folder(phases);
+    fresh_folder(side);
+    g_state.instance = tiny.module;
+    if (!run_instrumented(phases, side, 0, &t) || count_files(phases, &run_bytes) != manifest_files() ||
+        !same_files(phases, run) || !same_files(side, floor)) {
+        fprintf(stderr, "smoke: instrumented run failed\n");
+        return 0;
+    }
+    remove_tree(phases);
+    remove_tree(side);
+    check_and_clear(o, &tiny);
+    record(out, "phase", "inflate", 0, t.inflate);
+    char setup_path[MAX_PATH];
+    double startup = GetFullPathNameA(o->setup, sizeof(setup_path), setup_path, NULL)
+                         ? time_first_window("\"" + std::string(setup_path) + "\"", WIZARD_TITLE, 60)
+                         : -1;
+    record(out, "startup", "tavik", 0, startup);
+    if (startup < 0) {
+        fprintf(stderr, "smoke: the wizard did not show\n");
+        return 0;
+    }
+    printf("bench smoke: ok\n");
+    return 1;
+}
+
+static int parse(int argc, char **argv, Options *o)
+{
+    o->setup = getenv("TAVIK_SETUP_EXE");
+    o->scratch = "C:\\tavik-bench";
+    o->reps = 5;
+    for (int i = 1; i < argc; i++) {
+        const char *a = argv[i];
+        int more = i + 1 < argc;
+        if (!strcmp(a, "--smoke") || !strcmp(a, "--install") || !strcmp(a, "--startup") ||
+            !strcmp(a, "--memory"))
+            o->mode = a + 2;
+        else if (!strcmp(a, "--out") && more)
+            o->out = argv[++i];
+        else if (!strcmp(a, "--setup") && more)
+            o->setup = argv[++i];
+        else if (!strcmp(a, "--scratch") && more)
+            o->scratch = argv[++i];
+        else if (!strcmp(a, "--sample-only"))
+            o->sample_only = 1;
+        else if (!strcmp(a, "--reps") && more)
+            o->reps = atoi(argv[++i]);
+        else if (a[0] != '-')
+            o->installers.push_back(a);
+        else
+            return 0;
+    }
+    if (!o->mode || o->reps <= 0)
+        return 0;
+    if (!strcmp(o->mode, "startup"))
+        return o->out && !o->installers.empty() && o->installers.size() % 3 == 0;
+    return o->setup && (!strcmp(o->mode, "smoke") || o->out);
+}
+
+int main(int argc, char **argv)
+{
+    Options o = {};
+    if (!parse(argc, argv, &o)) {
+        fprintf(stderr,
+                "usage: tavik_bench --smoke [--setup EXE]\n"
+                "       tavik_bench --install --out FILE [--reps N] [--setup EXE] [--scratch DIR]"
+                " [--sample-only] [LABEL NSIS-EXE]...\n"
+                "       tavik_bench --startup --out FILE [--reps N] LABEL TITLE EXE...\n"
+                "       tavik_bench --memory --out FILE [--setup EXE] [--scratch DIR]\n");
+        return 2;
+    }
+    if (!strcmp(o.mode, "smoke"))
+        return bench_smoke(&o) ? 0 : 1;
+    FILE *out = fopen(o.out, "a");
+    if (!out) {
+        fprintf(stderr, "bench: cannot write %s\n", o.out);
+        return 2;
+    }
+    int ok = 0;
+    if (!strcmp(o.mode, "install"))
+        ok = bench_install(&o, out);
+    else if (!strcmp(o.mode, "startup"))
+        ok = bench_startup(&o, out);
+    else
+        ok = bench_memory(&o, out);
+    fclose(out);
+    return ok ? 0 : 1;
+}
