@@ -73,13 +73,16 @@ static int load_licence_text(HWND dialog, int id)
     if (id == IDR_LICENCE_CN) {
         char *lines[LICENCE_MAX_LINES];
         int count = split_licence_lines(text, size, lines, LICENCE_MAX_LINES);
+        HWND list = GetDlgItem(dialog, IDC_LICENCE_CN_LIST);
         // A retry after a failed load must not add the lines a second time.
-        SendDlgItemMessageA(dialog, IDC_LICENCE_CN_LIST, LB_RESETCONTENT, 0, 0);
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
         for (int i = 0; i < count; i++) {
             char item[PATH_SIZE]; // the list draws items of up to 259 bytes
             copy_text_truncated(item, sizeof(item), lines[i]);
-            SendDlgItemMessageA(dialog, IDC_LICENCE_CN_LIST, LB_ADDSTRING, 0, (LPARAM)item);
+            SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item);
         }
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     } else {
         SendDlgItemMessageA(dialog, IDC_LICENCE_EN_TEXT, WM_SETTEXT, 0, (LPARAM)text);
     }
@@ -119,12 +122,13 @@ static BOOL init_wizard(HWND dialog)
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)g_state.app_icon);
 
     UINT n = GetWindowsDirectoryA(g_state.windows_dir, sizeof(g_state.windows_dir));
-    if (n == 0 || n >= sizeof(g_state.windows_dir))
+    if (n == 0 || n >= sizeof(g_state.windows_dir) ||
+        !add_trailing_backslash(g_state.windows_dir, sizeof(g_state.windows_dir)))
         g_state.windows_dir[0] = 0;
-    add_trailing_backslash(g_state.windows_dir, sizeof(g_state.windows_dir));
 
     char path[PATH_SIZE];
-    if (default_install_path(path, sizeof(path), g_state.windows_dir, g_state.default_folder_name))
+    if (g_state.windows_dir[0] &&
+        default_install_path(path, sizeof(path), g_state.windows_dir, g_state.default_folder_name))
         SetDlgItemTextA(dialog, IDC_PATH, path);
 
     CheckDlgButton(dialog, IDC_DESKTOP_ICON, BST_CHECKED);
