@@ -1,4 +1,4 @@
-// The folder chooser: template 168, its hook, and the wizard's Browse through the real dialog.
+// The folder chooser: its hook, and the wizard's Browse through the real dialog.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -61,113 +61,6 @@ protected:
     }
     HWND item(int id) { return GetDlgItem(dialog, id); }
 };
-
-// One control of a classic dialog template.
-struct TemplateItem {
-    DWORD style;
-    short x, y, cx, cy;
-    short id;
-    std::wstring cls;
-    std::wstring text;
-};
-
-static const WORD *read_sz_or_ord(const WORD *p, std::wstring *out)
-{
-    static const wchar_t *const classes[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
-    if (*p == 0xFFFF) {
-        if (out)
-            *out = p[1] >= 0x80 && p[1] <= 0x85 ? classes[p[1] - 0x80] : L"#" + std::to_wstring(p[1]);
-        return p + 2;
-    }
-    std::wstring s;
-    while (*p)
-        s += (wchar_t)*p++;
-    if (out)
-        *out = s;
-    return p + 1;
-}
-
-TEST_F(Chooser, TemplateIsTheClassicLayoutCutDownToADirectoryPicker)
-{
-    HRSRC found = FindResourceA(g_state.instance, MAKEINTRESOURCEA(IDD_CHOOSER), (LPCSTR)RT_DIALOG);
-    ASSERT_TRUE(found);
-    const BYTE *base = (const BYTE *)LockResource(LoadResource(g_state.instance, found));
-    const DLGTEMPLATE *head = (const DLGTEMPLATE *)base;
-    EXPECT_EQ(0x80C800C0u, head->style);
-    EXPECT_EQ(36, head->x);
-    EXPECT_EQ(24, head->y);
-    EXPECT_EQ(258, head->cx);
-    EXPECT_EQ(182, head->cy);
-    const WORD *p = (const WORD *)(base + 18);
-    p = read_sz_or_ord(p, NULL);
-    p = read_sz_or_ord(p, NULL);
-    std::wstring caption, face;
-    p = read_sz_or_ord(p, &caption);
-    EXPECT_EQ(L"Choose Destination Directory", caption);
-    EXPECT_EQ(8, *p);
-    p = read_sz_or_ord(p + 1, &face);
-    EXPECT_EQ(L"Helv", face);
-
-    std::vector<TemplateItem> items;
-    for (int i = 0; i < head->cdit; i++) {
-        p = (const WORD *)(base + ((((const BYTE *)p - base) + 3) & ~3));
-        const DLGITEMTEMPLATE *t = (const DLGITEMTEMPLATE *)p;
-        TemplateItem it = {t->style, t->x, t->y, t->cx, t->cy, (short)t->id, L"", L""};
-        p = (const WORD *)(t + 1);
-        p = read_sz_or_ord(p, &it.cls);
-        p = read_sz_or_ord(p, &it.text);
-        p = (const WORD *)((const BYTE *)(p + 1) + *p);
-        items.push_back(it);
-    }
-
-    struct {
-        int id;
-        const wchar_t *cls;
-        const wchar_t *text; // null: not checked
-        short x, y, cx, cy;
-        int visible;
-        DWORD mask, bits;
-    } rows[] = {
-        {IDC_OFN_FILE_LABEL, L"Static", L"File &Name:", 169, 103, 68, 9, 0, 0, 0},
-        {IDC_OFN_FILE_EDIT, L"Edit", NULL, 168, 99, 68, 12, 0, 0, 0},
-        {IDC_OFN_FILE_LIST, L"ListBox", NULL, 168, 89, 68, 17, 0, 0, 0},
-        {IDC_OFN_PATH, L"Static", NULL, 13, 23, 92, 9, 1, 0, 0},
-        {IDC_OFN_DIR_LIST, L"ListBox", NULL, 12, 36, 126, 129, 1, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_TABSTOP,
-         LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_TABSTOP},
-        {IDC_OFN_TYPE_LABEL, L"Static", L"List Files of &Type:", 167, 91, 68, 9, 0, 0, 0},
-        {IDC_OFN_TYPE_COMBO, L"ComboBox", NULL, 167, 100, 68, 36, 0, 0, 0},
-        {IDC_OFN_DRIVE_LABEL, L"Static", L"Dri&ves:", 158, 133, 64, 8, 0, 0, 0},
-        {IDC_OFN_DRIVE_COMBO, L"ComboBox", NULL, 158, 142, 77, 68, 1, CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-         CBS_OWNERDRAWFIXED | CBS_HASSTRINGS},
-        {IDOK, L"Button", L"&OK", 160, 36, 76, 16, 1, BS_TYPEMASK, BS_DEFPUSHBUTTON},
-        {IDCANCEL, L"Button", L"&Cancel", 160, 64, 76, 16, 1, BS_TYPEMASK, BS_PUSHBUTTON},
-        {IDC_OFN_HELP, L"Button", L"&Help", 177, 97, 50, 14, 0, 0, 0},
-        {IDC_OFN_READ_ONLY, L"Button", L"&Read Only", 179, 88, 50, 12, 0, 0, 0},
-        {IDC_CHOOSER_DIR_LABEL, L"Button", L"\x8def\x5f84 (Directories):", 14, 3, 119, 16, 1,
-         BS_TYPEMASK | WS_DISABLED, BS_OWNERDRAW | WS_DISABLED},
-        {IDC_CHOOSER_DRIVE_LABEL, L"Button", L"\x78c1\x76d8 (Drives):", 158, 124, 77, 16, 1, BS_TYPEMASK | WS_DISABLED,
-         BS_OWNERDRAW | WS_DISABLED},
-        {-1, L"Static", L"&Directories:", 13, 8, 92, 9, 0, 0, 0},
-    };
-    EXPECT_EQ(sizeof(rows) / sizeof(rows[0]), items.size());
-    for (const auto &r : rows) {
-        const TemplateItem *it = NULL;
-        for (const auto &candidate : items)
-            if (candidate.id == r.id)
-                it = &candidate;
-        ASSERT_TRUE(it) << r.id;
-        EXPECT_EQ(0, _wcsicmp(r.cls, it->cls.c_str())) << r.id;
-        if (r.text) {
-            EXPECT_EQ(std::wstring(r.text), it->text) << r.id;
-        }
-        EXPECT_EQ(r.x, it->x) << r.id;
-        EXPECT_EQ(r.y, it->y) << r.id;
-        EXPECT_EQ(r.cx, it->cx) << r.id;
-        EXPECT_EQ(r.cy, it->cy) << r.id;
-        EXPECT_EQ(r.visible, (it->style & WS_VISIBLE) != 0) << r.id;
-        EXPECT_EQ(r.bits, it->style & r.mask) << r.id;
-    }
-}
 
 TEST_F(Chooser, InitialisationMakesCancelOwnerDrawnAndFocusesTheDirectoryList)
 {
