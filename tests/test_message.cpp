@@ -437,35 +437,6 @@ TEST_F(MessageDialog, LongChineseIsMeasuredWholeButPaintedOnlyToSeventyNineBytes
     EXPECT_EQ(1, result);
 }
 
-TEST_F(MessageDialog, ControlsFollowTemplate112)
-{
-    int result = run_message("\xD6\xD0", "Styles", 1, NULL, [&](HWND dialog) {
-        EXPECT_EQ(NULL, GetWindow(dialog, GW_OWNER));
-        struct {
-            int id;
-            const char *cls;
-            DWORD style;
-        } rows[] = {
-            {IDC_MSG_OK, "Button", 0x4001000B},   {IDC_MSG_YES, "Button", 0x4001000B},
-            {IDC_MSG_NO, "Button", 0x4001000B},   {IDC_MSG_CANCEL, "Button", 0x4001000B},
-            {IDC_MSG_CHINESE, "Button", 0x5800000B}, {IDC_MSG_ENGLISH, "Static", 0x50000001},
-        };
-        HWND child = GetWindow(dialog, GW_CHILD);
-        for (const auto &r : rows) {
-            ASSERT_TRUE(child);
-            EXPECT_EQ(r.id, GetDlgCtrlID(child));
-            char cls[32] = "";
-            GetClassNameA(child, cls, sizeof(cls));
-            EXPECT_STRCASEEQ(r.cls, cls);
-            EXPECT_EQ(r.style & ~WS_VISIBLE, (DWORD)GetWindowLongPtrA(child, GWL_STYLE) & ~WS_VISIBLE) << r.id;
-            child = GetWindow(child, GW_HWNDNEXT);
-        }
-        EXPECT_FALSE(child);
-        PostMessageA(dialog, WM_COMMAND, IDC_MSG_OK, 0);
-    });
-    EXPECT_EQ(1, result);
-}
-
 // Reads the raw template: header, font and the six items with their template texts.
 TEST(MessageTemplate, ResourceIsTheDescribedExtendedTemplate)
 {

@@ -137,22 +137,6 @@ TEST_F(OwnerDraw, FrameOfTheExampleRectangleMatchesPixelByPixel)
     free_canvas(&c);
 }
 
-TEST_F(OwnerDraw, OnlyTheDefaultCommandGetsTheBlackMark)
-{
-    HWND next = child("BUTTON", IDC_NEXT, BS_OWNERDRAW, "");
-    HWND cancel = child("BUTTON", IDC_CANCEL, BS_OWNERDRAW, "");
-    RECT r = {0, 0, 120, 24};
-    for (HWND b : {next, cancel}) {
-        Canvas c = make_canvas(120, 24, magenta);
-        DRAWITEMSTRUCT d = item(GetDlgCtrlID(b), b, c.dc, r);
-        draw_owner_button(&d);
-        bool is_default = b == next;
-        for (POINT p : {POINT{0, 0}, POINT{119, 0}, POINT{0, 23}, POINT{119, 23}, POINT{60, 0}, POINT{0, 12}})
-            EXPECT_EQ(is_default, canvas_pixel(c, p.x, p.y) == RGB(0, 0, 0)) << GetDlgCtrlID(b) << " " << p.x << "," << p.y;
-        free_canvas(&c);
-    }
-}
-
 struct CaptionRow {
     int id;
     int page;
@@ -230,31 +214,6 @@ TEST_F(OwnerDraw, CaptionTableByteForByteWithFramesAndPlacement)
         }
         DestroyWindow(button);
     }
-}
-
-TEST_F(OwnerDraw, PressedCaptionMovesTwoRightAndOneDown)
-{
-    HWND button = child("BUTTON", IDC_BACK, BS_OWNERDRAW, "");
-    RECT r = {0, 0, 160, 24};
-    Canvas up = make_canvas(160, 24, magenta), down = make_canvas(160, 24, magenta);
-    DRAWITEMSTRUCT a = item(IDC_BACK, button, up.dc, r), b = item(IDC_BACK, button, down.dc, r, ODA_SELECT, ODS_SELECTED);
-    draw_owner_button(&a);
-    draw_owner_button(&b);
-    int same = 0, total = 0;
-    for (int y = 4; y < 20; y++)
-        for (int x = 10; x < 140; x++) {
-            bool ink_up = canvas_pixel(up, x, y) != face();
-            bool ink_down = canvas_pixel(down, x + 2, y + 1) != face();
-            total += ink_up;
-            same += ink_up && ink_down;
-        }
-    EXPECT_GT(total, 40);
-    EXPECT_EQ(total, same);
-    // And the bevel is sunken: the top-left edge is dark.
-    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), canvas_pixel(down, 1, 5));
-    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), canvas_pixel(up, 1, 5));
-    free_canvas(&up);
-    free_canvas(&down);
 }
 
 TEST_F(OwnerDraw, WindowTextIsReadUpToSeventyNineBytes)
@@ -555,7 +514,7 @@ TEST_F(OwnerDraw, SubclassedCheckBoxPaintsItselfAndInvalidatesOnPress)
     free_canvas(&expected);
 }
 
-TEST(ListItems, MeasureGivesTwentyThreeByTenTwentyFour)
+TEST(ListMeasure, GivesTwentyThreeByTenTwentyFour)
 {
     for (int id : {IDC_LICENCE_CN_LIST, IDC_LANGUAGE}) {
         MEASUREITEMSTRUCT m = {};
