@@ -178,7 +178,7 @@ static std::string control_text(HWND dialog, int id)
 {
     char text[PATH_SIZE] = "";
     DWORD_PTR unused;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000,
                         &unused);
     return text;
 }
@@ -200,7 +200,7 @@ static int find_entry(HWND chooser, const char *entry)
 {
     DWORD_PTR at = (DWORD_PTR)LB_ERR;
     SendMessageTimeoutA(GetDlgItem(chooser, IDC_OFN_DIR_LIST), LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry,
-                        SMTO_ABORTIFHUNG, 5000, &at);
+                        SMTO_NORMAL, 5000, &at);
     return (int)(LRESULT)at;
 }
 

@@ -167,7 +167,7 @@ static std::string item_text(HWND dialog, int id)
 {
     char text[512] = "";
     DWORD_PTR unused;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000,
                         &unused);
     return text;
 }
@@ -590,14 +590,15 @@ TEST_F(Wizard, DrawRequestsGoToTheListOrTheButtonPainter)
         int id;
         UINT type;
         UINT state;
-        COLORREF corner; // what the painter leaves at (1, 1)
+        int x, y;        // a point outside caption and frame
+        COLORREF colour; // what the painter leaves there
     } rows[] = {
-        {IDC_LANGUAGE, ODT_COMBOBOX, ODS_SELECTED, GetSysColor(COLOR_HIGHLIGHT)},
-        {IDC_LANGUAGE, ODT_COMBOBOX, 0, GetSysColor(COLOR_WINDOW)},
-        {IDC_LICENCE_CN_LIST, ODT_LISTBOX, 0, GetSysColor(COLOR_WINDOW)},
-        {IDC_BROWSE, ODT_BUTTON, 0, GetSysColor(COLOR_BTNFACE)},
-        {IDC_PATH_LABEL, ODT_BUTTON, 0, GetSysColor(COLOR_BTNFACE)},
-        {IDC_BANNER_BLANK, ODT_BUTTON, 0, sentinel}, // painted by nobody
+        {IDC_LANGUAGE, ODT_COMBOBOX, ODS_SELECTED, 1, 1, GetSysColor(COLOR_HIGHLIGHT)},
+        {IDC_LANGUAGE, ODT_COMBOBOX, 0, 1, 1, GetSysColor(COLOR_WINDOW)},
+        {IDC_LICENCE_CN_LIST, ODT_LISTBOX, 0, 1, 1, GetSysColor(COLOR_WINDOW)},
+        {IDC_BROWSE, ODT_BUTTON, 0, 4, 4, GetSysColor(COLOR_BTNFACE)},
+        {IDC_PATH_LABEL, ODT_BUTTON, 0, 4, 4, GetSysColor(COLOR_BTNFACE)},
+        {IDC_BANNER_BLANK, ODT_BUTTON, 0, 4, 4, sentinel}, // painted by nobody
     };
     for (const auto &r : rows) {
         Canvas canvas(200, 40, sentinel);
@@ -611,7 +612,7 @@ TEST_F(Wizard, DrawRequestsGoToTheListOrTheButtonPainter)
         d.hDC = canvas.dc;
         d.rcItem = {0, 0, 200, 40};
         EXPECT_EQ(TRUE, wizard_proc(dialog, WM_DRAWITEM, r.id, (LPARAM)&d)) << r.id;
-        EXPECT_EQ(r.corner, canvas.at(1, 1)) << r.id << " state " << r.state;
+        EXPECT_EQ(r.colour, canvas.at(r.x, r.y)) << r.id << " state " << r.state;
     }
 }
 
