@@ -1,0 +1,39 @@
+// Test helpers of the installation engine: shell-link read-back, message answers, progress.
+#ifndef TAVIK_INSTALL_SUPPORT_H
+#define TAVIK_INSTALL_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct LinkInfo {
+    bool loaded;
+    std::string target, working_dir, description, icon_file;
+    int icon_index;
+    std::string arguments;
+};
+// Reads a .lnk back through a new IShellLinkA.
+LinkInfo read_link(const std::string &path);
+
+struct SeenMessage {
+    std::string title, chinese, english;
+};
+// From start to stop, a helper thread answers every "Mereda Install Message"
+// dialog: the n-th one with answers[n] (the last answer repeats; none means OK).
+void start_message_watcher(const std::vector<int> &answers = {});
+std::vector<SeenMessage> stop_message_watcher(void);
+
+// A stand-in wizard window holding a progress bar with the wizard's id; every
+// position set on it is recorded. Becomes g_state.wizard_window.
+HWND make_progress_window(void);
+void destroy_progress_window(void);
+std::vector<int> progress_positions(void);
+bool progress_visible(void);
+
+// Windows path of a special folder (CSIDL) as the shell reports it.
+std::string shell_folder(int csidl);
+// File names (no "." entries) in a folder, in the file system's order.
+std::vector<std::string> folder_entries(const std::string &folder);
+
+#endif
