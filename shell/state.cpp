@@ -1,7 +1,7 @@
 // Storage of the installer state and the shared message texts.
 #include "state.h"
 
-InstallerState g_state = {.default_command = 1001};
+InstallerState g_state = {};
 
 const char *const shared_text[3] = {
     "内存不够。安装无法继续。",

@@ -24,7 +24,7 @@ struct InstallerState {
     HFONT gb_font;
     GlyphSlot glyph_atlas[4];
     HICON app_icon;
-    int default_command;
+    int default_command = 1001; // the command Enter posts away from push buttons
     HWND wizard_window;
     int wizard_page; // 0..3 pages, 99 installing, -1 finished
     char install_dir[PATH_SIZE]; // no trailing backslash

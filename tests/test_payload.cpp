@@ -148,8 +148,9 @@ TEST_F(Payload, PathsThatDoNotFitFailCleanly)
     EXPECT_FALSE(file_exists(base + name_260.substr(0, 200)));
     // The longest name that fits still works where the file system allows it.
     int ok = write_install_file(name_259.c_str(), "x", 1, 0, 0);
-    if (ok)
+    if (ok) {
         EXPECT_TRUE(file_exists(base + name_259));
+    }
     std::string huge(1000, 'z');
     use_setup_resources();
     EXPECT_EQ(0, extract_payload(106, huge.c_str(), buffer.data(), SCRATCH_SIZE, 1, 1));
