@@ -1,6 +1,5 @@
 // The install run: the manifest behind the progress bar, the word-base question, the closing steps.
 #include <gtest/gtest.h>
-#include <psapi.h>
 #include <shlobj.h>
 
 #include "install/install.h"
@@ -171,13 +170,13 @@ TEST_F(InstallRun, OldWordBaseKeptWhenTheAnswerIsNo)
     protect_file(path("CiZuFlat.igb"), true, true);
     ASSERT_TRUE(write_file(path("flatAuto.dic0101"), "stale"));
     EXPECT_EQ(1, run({IDC_MSG_NO}));
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(OLD_WORD_BASE_CN, seen[0].chinese);
-    EXPECT_EQ(OLD_WORD_BASE_EN, seen[0].english);
+    expect_one_message(seen, OLD_WORD_BASE_CN, OLD_WORD_BASE_EN);
     EXPECT_EQ(1, g_state.keep_old_word_base);
-    for (const char *name : WORD_BASE)
-        if (lstrcmpA(name, "pycizudic.idx"))
-            EXPECT_EQ(std::string("old ") + name, as_text(read_file(path(name)))) << name;
+    for (const char *name : WORD_BASE) {
+        if (lstrcmpA(name, "pycizudic.idx") == 0)
+            continue;
+        EXPECT_EQ(std::string("old ") + name, as_text(read_file(path(name)))) << name;
+    }
     EXPECT_EQ("\x80 old index", as_text(read_file(path("pycizudic.idx"))));
     // Progress still passes the positions around the skipped entries.
     EXPECT_EQ(ALL_POSITIONS, progress_positions());
@@ -191,8 +190,7 @@ TEST_F(InstallRun, OldWordBaseReplacedWhenTheAnswerIsYes)
 {
     write_word_base("\xff");
     EXPECT_EQ(1, run({IDC_MSG_YES}));
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(OLD_WORD_BASE_EN, seen[0].english);
+    expect_one_message(seen, OLD_WORD_BASE_CN, OLD_WORD_BASE_EN);
     EXPECT_EQ(0, g_state.keep_old_word_base);
     for (const char *name : WORD_BASE)
         expect_crafted(name);
@@ -242,10 +240,11 @@ TEST_F(InstallRun, StaleUserDictionariesAreRemovedEvenWhenProtected)
     EXPECT_EQ(1, run());
     for (const std::string &v : variants) {
         std::string name = v.substr(dir.size() + 1);
-        if (lstrcmpiA(name.c_str(), "pykeys.dic") == 0 || lstrcmpiA(name.c_str(), "Gbkflat.dic") == 0)
+        if (lstrcmpiA(name.c_str(), "pykeys.dic") == 0 || lstrcmpiA(name.c_str(), "Gbkflat.dic") == 0) {
             expect_crafted(name.c_str()); // laid down again by the manifest
-        else
-            EXPECT_FALSE(file_exists(v)) << v;
+            continue;
+        }
+        EXPECT_FALSE(file_exists(v)) << v;
     }
     for (const char *name : lookalikes)
         EXPECT_EQ("keep", as_text(read_file(path(name)))) << name;
@@ -333,18 +332,10 @@ TEST_F(InstallRun, PathsThatDoNotFitFailCleanly)
     EXPECT_TRUE(folder_entries(parent).empty());
 }
 
-static SIZE_T private_bytes(void)
-{
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS *)&counters, sizeof(counters));
-    return counters.PrivateUsage;
-}
-
 TEST_F(InstallRun, ScratchBufferIsFreedOnEveryWayOut)
 {
     EXPECT_EQ(1, run()); // warm-up: lasting allocations of the libraries happen here
-    SIZE_T before = private_bytes();
+    size_t before = committed_private_bytes();
     ASSERT_GT(before, 0u);
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(1, run());
@@ -352,7 +343,7 @@ TEST_F(InstallRun, ScratchBufferIsFreedOnEveryWayOut)
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(0, run());
     release_file(holder);
-    SIZE_T after = private_bytes();
+    size_t after = committed_private_bytes();
     // Six runs keeping 48 MiB each would add 288 MiB.
     EXPECT_LT(after, before + 32 * 1024 * 1024) << before << " -> " << after;
 }

@@ -250,10 +250,7 @@ TEST_F(Shortcuts, OnlyTheLastShortcutDecides)
     ShortcutEntry last_fails[] = {{"first", "TVK.exe"}, {"no folder\\last", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik Test Group", last_fails, CSIDL_PROGRAMS));
-    std::vector<SeenMessage> seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(START_MENU_CN, seen[0].chinese);
-    EXPECT_EQ(START_MENU_EN, seen[0].english);
+    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
     expect_link(group + "\\first.lnk", "TVK.exe", "first");
     remove_tree(group);
 }
@@ -277,10 +274,8 @@ TEST_F(Shortcuts, FolderThatCannotBeMadeIsReportedAndNoLinkTried)
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik Missing\\Group", one, CSIDL_PROGRAMS));
-    std::vector<SeenMessage> seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ("无法建目录(" + programs + "\\Tavik Missing\\Group)!", seen[0].chinese);
-    EXPECT_EQ("Cannot create folder!", seen[0].english);
+    expect_one_message(stop_message_watcher(), "无法建目录(" + programs + "\\Tavik Missing\\Group)!",
+                       "Cannot create folder!");
     EXPECT_FALSE(file_exists(programs + "\\Tavik Missing"));
 }
 
@@ -289,10 +284,7 @@ TEST_F(Shortcuts, MissingSpecialFolderIsReported)
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik", one, 0x7e));
-    std::vector<SeenMessage> seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(START_MENU_CN, seen[0].chinese);
-    EXPECT_EQ(START_MENU_EN, seen[0].english);
+    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
 }
 
 TEST_F(Shortcuts, TooLongPathsFailCleanly)
@@ -303,10 +295,13 @@ TEST_F(Shortcuts, TooLongPathsFailCleanly)
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries(long_folder.c_str(), one, CSIDL_PROGRAMS));
     std::vector<SeenMessage> seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_LT(seen[0].chinese.size(), 260u);
-    EXPECT_EQ(0u, seen[0].chinese.find("无法建目录(" + programs + "\\fff"));
-    EXPECT_EQ(")!", seen[0].chinese.substr(seen[0].chinese.size() - 2));
+    EXPECT_EQ(1u, seen.size());
+    for (const SeenMessage &m : seen) {
+        EXPECT_LT(m.chinese.size(), 260u);
+        EXPECT_EQ(0u, m.chinese.find("无法建目录(" + programs + "\\fff"));
+        EXPECT_EQ(")!", m.chinese.substr(m.chinese.size() - 2));
+        EXPECT_EQ("Cannot create folder!", m.english);
+    }
 
     // A shortcut name too long for the link path: the Start-menu message, no file.
     std::string group = programs + "\\Tavik Long";
@@ -315,9 +310,7 @@ TEST_F(Shortcuts, TooLongPathsFailCleanly)
     ShortcutEntry too_long[] = {{long_name.c_str(), "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik Long", too_long, CSIDL_PROGRAMS));
-    seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(START_MENU_EN, seen[0].english);
+    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
     EXPECT_TRUE(folder_entries(group).empty());
     remove_tree(group);
 
@@ -388,11 +381,10 @@ TEST_F(Shortcuts, LegacyFoldersWhenTheMajorVersionIsThree)
     g_state.is_nt = 1;
     start_message_watcher();
     create_menu_group();
-    std::vector<SeenMessage> seen = stop_message_watcher();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ("无法建目录(" + win + "profiles\\" + user_name() +
-                  "\\start menu\\programs\\Tavik Chinese Input Engine)!",
-              seen[0].chinese);
+    expect_one_message(stop_message_watcher(),
+                       "无法建目录(" + win + "profiles\\" + user_name() +
+                           "\\start menu\\programs\\Tavik Chinese Input Engine)!",
+                       "Cannot create folder!");
     g_state.is_nt = 0;
     g_state.os_major_is_3 = 0;
 }

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -114,6 +116,16 @@ std::vector<SeenMessage> stop_message_watcher(void)
     return watcher.seen;
 }
 
+void expect_one_message(const std::vector<SeenMessage> &seen, const std::string &chinese,
+                        const std::string &english)
+{
+    EXPECT_EQ(1u, seen.size()) << "messages shown";
+    if (seen.empty())
+        return;
+    EXPECT_EQ(chinese, seen[0].chinese);
+    EXPECT_EQ(english, seen[0].english);
+}
+
 static struct {
     HWND window, bar;
     WNDPROC bar_proc;
@@ -183,4 +195,20 @@ std::vector<std::string> folder_entries(const std::string &folder)
     } while (FindNextFileA(find, &found));
     FindClose(find);
     return names;
+}
+
+size_t committed_private_bytes(void)
+{
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char *at = NULL;
+    while (VirtualQuery(at, &region, sizeof(region)) == sizeof(region)) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            total += region.RegionSize;
+        const char *next = (const char *)region.BaseAddress + region.RegionSize;
+        if (next <= at)
+            break;
+        at = next;
+    }
+    return total;
 }

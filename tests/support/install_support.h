@@ -23,6 +23,9 @@ struct SeenMessage {
 // dialog: the n-th one with answers[n] (the last answer repeats; none means OK).
 void start_message_watcher(const std::vector<int> &answers = {});
 std::vector<SeenMessage> stop_message_watcher(void);
+// Expects exactly one message, with these texts.
+void expect_one_message(const std::vector<SeenMessage> &seen, const std::string &chinese,
+                        const std::string &english);
 
 // A stand-in wizard window holding a progress bar with the wizard's id; every
 // position set on it is recorded. Becomes g_state.wizard_window.
@@ -30,6 +33,9 @@ HWND make_progress_window(void);
 void destroy_progress_window(void);
 std::vector<int> progress_positions(void);
 bool progress_visible(void);
+
+// Bytes of committed private memory of this process.
+size_t committed_private_bytes(void);
 
 // Windows path of a special folder (CSIDL) as the shell reports it.
 std::string shell_folder(int csidl);
