@@ -16,7 +16,8 @@
 #include "profiles.h"
 
 static const char OLD_WORD_BASE_CN[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
-static const char OLD_WORD_BASE_EN[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+static const char OLD_WORD_BASE_EN[] =
+    "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
 
 static const char *const user_dictionaries[] = {"pykeys.dic", "Gbkflat.dic", "flatAuto.dic",
                                                 "flatAdjust.dic"};
@@ -151,8 +152,8 @@ int run_install(void)
 {
     unsigned char *scratch = (unsigned char *)malloc(SCRATCH_SIZE);
     if (!scratch) {
-        show_message(shared_text[TEXT_NO_MEMORY_CN], shared_text[TEXT_NO_MEMORY_EN],
-                     MESSAGE_NOTICE, g_state.wizard_window);
+        show_message(shared_text[TEXT_NO_MEMORY_CN], shared_text[TEXT_NO_MEMORY_EN], MESSAGE_NOTICE,
+                     g_state.wizard_window);
         return 0;
     }
     int result = install_with(scratch);

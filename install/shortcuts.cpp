@@ -63,7 +63,11 @@ int legacy_folder_path(char *path, int folder_code)
         return 0;
     if (length == 0 || length >= sizeof(windows))
         return 0;
-    const char *leaf = folder_code == 2 ? "start menu\\programs" : folder_code == 0 ? "Desktop" : "";
+    const char *leaf = ""; // any other code: the base folder itself
+    if (folder_code == 2)
+        leaf = "start menu\\programs";
+    else if (folder_code == 0)
+        leaf = "Desktop";
     const char *separator = ends_with_backslash(windows) ? "" : "\\";
     if (g_state.is_nt)
         return format_path(path, PATH_SIZE, "%s%sprofiles\\%s\\%s", windows, separator, user, leaf);

@@ -68,8 +68,8 @@ static std::string control_text(HWND dialog, int id)
     DWORD_PTR result = 0;
     HWND control = GetDlgItem(dialog, id);
     if (control)
-        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG,
-                            2000, &result);
+        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 2000,
+                            &result);
     return text;
 }
 
@@ -86,7 +86,9 @@ static void watch_messages(void)
                 std::lock_guard<std::mutex> hold(watcher.lock);
                 size_t n = watcher.seen.size();
                 if (!watcher.answers.empty())
-                    answer = watcher.answers[n < watcher.answers.size() ? n : watcher.answers.size() - 1];
+                    answer =
+                        watcher
+                            .answers[n < watcher.answers.size() ? n : watcher.answers.size() - 1];
                 watcher.seen.push_back(seen);
             }
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
@@ -144,11 +146,11 @@ HWND make_progress_window(void)
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     progress.positions.clear();
-    progress.window = CreateWindowExA(0, "STATIC", "wizard stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                                      200, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    progress.bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 10, 10, 300, 20,
-                                   progress.window, (HMENU)(INT_PTR)IDC_PROGRESS,
-                                   GetModuleHandleA(NULL), NULL);
+    progress.window = CreateWindowExA(0, "STATIC", "wizard stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
+                                      400, 200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    progress.bar =
+        CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 10, 10, 300, 20, progress.window,
+                        (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL);
     progress.bar_proc =
         (WNDPROC)SetWindowLongPtrA(progress.bar, GWLP_WNDPROC, (LONG_PTR)record_position);
     g_state.wizard_window = progress.window;
