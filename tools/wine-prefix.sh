@@ -8,7 +8,8 @@ tmpl=$root/template
 rm -rf "$tmpl" "$root/home" "$root/template.stamp"
 mkdir -p "$root/home"
 
-# Latin fonts only: the installer must stay readable without Chinese fonts.
+# Latin fonts only (plus Wine's own, from fonts-wine): the installer must stay
+# readable without Chinese fonts.
 cat > "$root/fonts-latin.conf" <<CONF
 <?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
