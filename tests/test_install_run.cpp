@@ -40,8 +40,8 @@ static HMODULE crafted_payload(void)
         std::vector<std::pair<int, std::vector<unsigned char>>> resources;
         for (int i = 0; i < manifest_rows; i++)
             if (manifest[i].id)
-                resources.push_back({manifest[i].id, zlib_pack(crafted_bytes(manifest[i].id))});
-        module = crafted_module("run", resources);
+                resources.push_back({manifest[i].id, crafted_bytes(manifest[i].id)});
+        module = crafted_setup_module("run", resources);
     }
     return module;
 }

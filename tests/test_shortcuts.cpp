@@ -139,6 +139,7 @@ class Shortcuts : public ::testing::Test {
         copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
         for (const char *name : {"TVK.exe", "TVKUnInstall.exe", "Mereda.exe"})
             write_file(dir + "\\" + name, "MZ");
+        use_setup_resources(); // the message dialog's template
         g_state.system_chinese = 0;
         g_state.os_major_is_3 = 0;
         g_state.is_nt = 0;

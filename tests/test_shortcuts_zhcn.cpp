@@ -36,6 +36,7 @@ TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
     g_state.os_major_is_3 = 0;
     g_state.want_desktop_icon = 1;
     g_state.want_auto_start = 1;
+    use_setup_resources();
     make_progress_window();
 
     std::wstring programs = shell_folder_wide(CSIDL_PROGRAMS),
@@ -84,6 +85,7 @@ TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
 TEST(ShortcutsZhcn, FolderMessageNamesTheGbkPath)
 {
     probe_environment();
+    use_setup_resources();
     make_progress_window();
     ShortcutEntry one[] = {{"一", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();

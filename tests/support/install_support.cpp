@@ -13,6 +13,34 @@
 
 #include "resources/ids.h"
 #include "shell/state.h"
+#include "tavik_test.h"
+
+HMODULE crafted_setup_module(const std::string &name,
+                             const std::vector<std::pair<int, std::vector<unsigned char>>> &raw)
+{
+    HMODULE setup = setup_module();
+    HRSRC dialog = FindResourceA(setup, MAKEINTRESOURCEA(IDD_MESSAGE), (LPCSTR)RT_DIALOG);
+    void *dialog_bytes = dialog ? LockResource(LoadResource(setup, dialog)) : NULL;
+    if (!dialog_bytes)
+        return NULL;
+    std::string path = fresh_dir("crafted-" + name) + "\\crafted.exe";
+    if (!CopyFileA(test_program("file_holder.exe").c_str(), path.c_str(), FALSE))
+        return NULL;
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    if (!update)
+        return NULL;
+    for (const auto &r : raw) {
+        std::vector<unsigned char> packed = zlib_pack(r.second);
+        UpdateResourceA(update, RT_PAYLOAD_NAME, MAKEINTRESOURCEA(r.first), 0, packed.data(),
+                        (DWORD)packed.size());
+    }
+    UpdateResourceA(update, (LPCSTR)RT_DIALOG, MAKEINTRESOURCEA(IDD_MESSAGE), 0, dialog_bytes,
+                    SizeofResource(setup, dialog));
+    if (!EndUpdateResourceA(update, FALSE))
+        return NULL;
+    return LoadLibraryExA(path.c_str(), NULL,
+                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
 
 LinkInfo read_link(const std::string &path)
 {

@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+// A module loaded as data holding crafted "TEXT" payloads (id, raw bytes, packed
+// here) and the installer's message dialog template, so questions can be shown.
+HMODULE crafted_setup_module(const std::string &name,
+                             const std::vector<std::pair<int, std::vector<unsigned char>>> &raw);
+
 struct LinkInfo {
     bool loaded;
     std::string target, working_dir, description, icon_file;
