@@ -6,7 +6,7 @@ pkgs=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   googletest
   wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-  unifont fonts-wqy-zenhei locales
+  unifont fonts-wqy-zenhei fonts-dejavu-core locales
   nsis
   clang libclang-rt-14-dev
 )

@@ -29,7 +29,10 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export FONTCONFIG_FILE=$root/fonts-latin.conf
 unset DISPLAY
 wineboot -i >"$root/wineboot.log" 2>&1 </dev/null
+# Wine's own fonts (MS Sans Serif, Tahoma, Marlett) where a Windows keeps them.
+cp /usr/share/wine/fonts/* "$tmpl/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /d "DejaVu Sans Mono" /f >/dev/null 2>&1 </dev/null
 wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null 2>&1 </dev/null
 wineserver -w
 # The prefix's user folders are links into $HOME: make them real folders.
