@@ -905,3 +905,29 @@ TEST_F(Wizard, InstallStepRecordsChoicesWaitsAndEndsWithTheOutcome)
     GetCursorPos(&at);
     EXPECT_TRUE(PtInRect(&window, at));
 }
+
+// The shipped payload into a new folder: the step ends with the success message.
+TEST_F(Wizard, InstallStepIntoANewFolderEndsWithSuccess)
+{
+    create();
+    std::string folder = fresh_dir("wizard-success") + "\\Tavik";
+    go_to_page3(IDC_DISPLAY_OK);
+    SetDlgItemTextA(dialog, IDC_PATH, folder.c_str());
+
+    MessageAnswerer answerer;
+    send(IDC_NEXT);
+    std::vector<SeenMessage> seen = answerer.finish();
+
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("祝贺您：安装顺利完成！", seen[0].chinese);
+    EXPECT_EQ("Congratulations! Installation Success!", seen[0].english);
+    EXPECT_GE(seen[0].seconds, 5.0);
+    EXPECT_EQ(-1, g_state.wizard_page);
+    EXPECT_EQ(1, g_state.want_desktop_icon);
+    EXPECT_EQ(0, g_state.want_auto_start);
+    EXPECT_EQ(0, g_state.force_language);
+    EXPECT_EQ(1, g_state.display_ok);
+    EXPECT_TRUE(is_dir(folder + "\\doc"));
+    EXPECT_TRUE(file_exists(folder + "\\pykeys.dic"));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_PROGRESS)));
+}
