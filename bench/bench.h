@@ -55,6 +55,10 @@ double time_process(const std::string &command_line, DWORD *exit_code);
 // -1 on timeout. The process is ended afterwards.
 double time_first_window(const std::string &command_line, const char *title, double timeout);
 
+// Working set and private bytes of a program half a second after its first window shows.
+int first_window_memory(const std::string &command_line, const char *title, SIZE_T *working_set,
+                        SIZE_T *private_bytes);
+
 struct WizardMemory {
     int reached;              // 0 wizard not found, 1 first page, 2 install ran, 3 success message
     double install_seconds;   // forward on the last page to the final message

@@ -107,6 +107,24 @@ static void sample_memory(HANDLE process, WizardMemory *memory, int idle)
         memory->peak_private = private_bytes;
 }
 
+int first_window_memory(const std::string &command_line, const char *title, SIZE_T *working_set,
+                        SIZE_T *private_bytes)
+{
+    PROCESS_INFORMATION process;
+    if (!start_process(command_line, &process))
+        return 0;
+    HWND window = wait_window(&process, title, 60);
+    WizardMemory memory = {};
+    if (window) {
+        Sleep(500);
+        sample_memory(process.hProcess, &memory, 1);
+    }
+    end_process(&process);
+    *working_set = memory.idle_working_set;
+    *private_bytes = memory.idle_private;
+    return window != NULL;
+}
+
 static int send_command(HWND window, int id)
 {
     DWORD_PTR result = 0;

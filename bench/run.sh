@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every benchmark side by side under Wine and writes docs/benchmarks.md.
-# Usage: bench/run.sh   (BENCH_REPS=N repetitions, default 5; start-up gets 3N)
+# Usage: bench/run.sh   (BENCH_REPS=N repetitions, default 10; start-up gets 3N)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
-reps=${BENCH_REPS:-5}
+reps=${BENCH_REPS:-10}
 startup_reps=${BENCH_STARTUP_REPS:-$((reps * 3))}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 out=$build/bench
@@ -73,8 +73,13 @@ echo "bench: start-up"
   nsis-zlib "Tavik NSIS Setup: Installation Folder" "$(win "$nsis/tavik-nsis-zlib.exe")" \
   nsis-lzma "Tavik NSIS Setup: Installation Folder" "$(win "$nsis/tavik-nsis-lzma.exe")" \
   </dev/null >"$out/startup.log" 2>&1 || status=1
+for i in $(seq 0 $((reps - 1))); do
+  "${bench[@]}" --startup-steps --out "$(win "$results")" --setup "$setup" --index "$i" \
+    </dev/null >>"$out/startup.log" 2>&1 || status=1
+done
 echo "bench: memory"
 "${bench[@]}" --memory --out "$(win "$results")" --setup "$setup" \
+  plain-window "Tavik" "$(win "$build/placeholder.exe")" \
   </dev/null >"$out/memory.log" 2>&1 || status=1
 # Wine's shell links start winemenubuilder.exe and wait for it, for every link saved (NSIS's too);
 # Windows does nothing of the kind. The sample again with that program gone from the prefix.
@@ -88,6 +93,6 @@ rm -f "$results_nolinks" "$run/prefix/drive_c/windows/system32/winemenubuilder.e
 
 python3 "$here/bench/report.py" --results "$results" --results-nolinks "$results_nolinks" --setup-exe "$build/TavikSetup.exe" \
   --nsis-zlib "$nsis/tavik-nsis-zlib.exe" --nsis-lzma "$nsis/tavik-nsis-lzma.exe" \
-  --payload "$build/gen/payload" --manifest "$here/install/manifest.cpp" \
+  --payload "$build/gen/payload" --packed "$build/gen/packed" --manifest "$here/install/manifest.cpp" \
   --load-start "$load_start" --notes "$here/bench/findings.md" --out "$here/docs/benchmarks.md"
 exit $status
