@@ -3,10 +3,12 @@
 
 #include <commdlg.h>
 #include <stdlib.h>
+#include <string.h>
 #include <zlib.h>
 
 #include "../chooser/chooser.h"
 #include "../install/install.h"
+#include "../install/manifest.h"
 #include "../resources/ids.h"
 #include "../text/text.h"
 #include "format.h"
@@ -182,16 +184,47 @@ static void browse(HWND dialog)
         SetDlgItemTextA(dialog, IDC_PATH, path);
 }
 
-int prepare_install_dir(HWND dialog)
+static size_t longest_installed_name(void)
+{
+    size_t longest = 0;
+    for (int i = 0; i < manifest_rows; i++)
+        if (manifest[i].file_name && strlen(manifest[i].file_name) > longest)
+            longest = strlen(manifest[i].file_name);
+    return longest;
+}
+
+// The typed path as a full folder path without blanks or a trailing backslash;
+// 0 when it is empty or too long for the files that go into it.
+static int read_install_dir(HWND dialog)
 {
     HWND edit = GetDlgItem(dialog, IDC_PATH);
+    char typed[PATH_SIZE];
     // A longer path would be cut short and install somewhere else.
-    int fits = GetWindowTextLengthA(edit) < PATH_SIZE;
-    if (fits)
-        GetWindowTextA(edit, g_state.install_dir, sizeof(g_state.install_dir));
-    if (fits && SetCurrentDirectoryA(g_state.install_dir))
+    if (GetWindowTextLengthA(edit) >= PATH_SIZE)
+        return 0;
+    GetWindowTextA(edit, typed, sizeof(typed));
+    // Leading blanks would make the path relative; trailing ones and a final
+    // backslash would double the separator in every installed path.
+    size_t start = strspn(typed, " \t");
+    g_state.install_dir[0] = 0;
+    if (!typed[start])
+        return 0;
+    // A relative path would leave shortcuts pointing nowhere.
+    DWORD n = GetFullPathNameA(typed + start, sizeof(g_state.install_dir), g_state.install_dir, NULL);
+    if (n == 0 || n >= sizeof(g_state.install_dir)) {
+        g_state.install_dir[0] = 0;
+        return 0;
+    }
+    tidy_typed_path(g_state.install_dir);
+    return g_state.install_dir[0] && folder_leaves_room(g_state.install_dir, longest_installed_name());
+}
+
+int prepare_install_dir(HWND dialog)
+{
+    int usable = read_install_dir(dialog);
+    if (usable && SetCurrentDirectoryA(g_state.install_dir))
         return 1;
-    if (!fits || !CreateDirectoryA(g_state.install_dir, NULL)) {
+    if (!usable || !CreateDirectoryA(g_state.install_dir, NULL)) {
         char english[PATH_SIZE];
         format_path(english, sizeof(english), "%s Please check folder path.", shared_text[TEXT_CANNOT_CREATE_FOLDER]);
         show_message("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", english,

@@ -30,6 +30,24 @@ int drop_trailing_backslash(char *path)
     return 1;
 }
 
+void tidy_typed_path(char *path)
+{
+    size_t start = strspn(path, " \t");
+    memmove(path, path + start, strlen(path + start) + 1);
+    // Blanks and backslashes at the end, as long as they end whole characters.
+    for (;;) {
+        long last = last_char_at(path);
+        if (last < 0 || (path[last] != ' ' && path[last] != '\t' && path[last] != '\\'))
+            break;
+        path[last] = 0;
+    }
+}
+
+int folder_leaves_room(const char *folder, size_t longest_name)
+{
+    return strlen(folder) + 1 + longest_name < 260;
+}
+
 int add_trailing_backslash(char *path, size_t size)
 {
     if (ends_in_backslash(path))

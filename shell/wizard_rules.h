@@ -9,6 +9,11 @@
 int ends_in_backslash(const char *path);
 // Removes one trailing backslash; 1 when there was one.
 int drop_trailing_backslash(char *path);
+// Trims blanks around a typed path and drops its trailing backslashes, so that
+// "  C:\Tavik\ " becomes "C:\Tavik" and "C:\" becomes "C:".
+void tidy_typed_path(char *path);
+// 1 when every installed name still fits in a 260-byte path under folder.
+int folder_leaves_room(const char *folder, size_t longest_name);
 // Appends a backslash unless path ends in one; 0 (path unchanged) when it would not fit.
 int add_trailing_backslash(char *path, size_t size);
 

@@ -781,14 +781,18 @@ TEST_F(Wizard, ExistingFolderIsUsedAsItIsNewOneGetsDoc)
     } rows[] = {
         {root, root, true},
         {root + "\\new", root + "\\new", false},
+        // Blanks around the path and trailing backslashes are not part of the folder.
         {root + "\\slash\\", root + "\\slash", false},
+        {root + "\\\\", root, true},
+        {"  " + root + "\\blank \t ", root + "\\blank", false},
+        {root + "\\new\\..\\dots", root + "\\dots", false},
     };
     for (const auto &r : rows) {
         SetDlgItemTextA(dialog, IDC_PATH, r.typed.c_str());
         MessageAnswerer answerer;
         EXPECT_EQ(1, prepare_install_dir(dialog)) << r.typed;
         EXPECT_TRUE(answerer.finish().empty());
-        EXPECT_EQ(r.typed, g_state.install_dir);
+        EXPECT_EQ(r.folder, g_state.install_dir) << r.typed;
         EXPECT_TRUE(is_dir(r.folder));
         EXPECT_EQ(!r.existed, is_dir(r.folder + "\\doc")) << r.typed;
         if (r.existed) {
@@ -796,6 +800,15 @@ TEST_F(Wizard, ExistingFolderIsUsedAsItIsNewOneGetsDoc)
         }
         SetCurrentDirectoryA("C:\\");
     }
+    // A relative path is taken from the current folder, not left relative.
+    SetCurrentDirectoryA(root.c_str());
+    SetDlgItemTextA(dialog, IDC_PATH, "relative");
+    MessageAnswerer answerer;
+    EXPECT_EQ(1, prepare_install_dir(dialog));
+    EXPECT_TRUE(answerer.finish().empty());
+    EXPECT_EQ(root + "\\relative", g_state.install_dir);
+    EXPECT_TRUE(is_dir(root + "\\relative\\doc"));
+    SetCurrentDirectoryA("C:\\");
 }
 
 TEST_F(Wizard, FolderThatCannotBeCreatedGivesTheFolderMessage)
@@ -803,13 +816,18 @@ TEST_F(Wizard, FolderThatCannotBeCreatedGivesTheFolderMessage)
     create();
     std::string root = fresh_dir("wizard-missing");
     std::string too_long = "C:\\" + std::string(300, 'l');
+    // "kl_bihua1_dups_prefered_codes.bin" (33 bytes) must fit under the folder.
+    std::string no_room = root + "\\" + std::string(259 - root.size() - 1 - 1 - 33 + 1, 'r');
+    std::string just_room = no_room.substr(0, no_room.size() - 1);
     struct {
         std::string typed;
         std::string install_dir; // what the state holds afterwards
     } rows[] = {
         {root + "\\no\\such", root + "\\no\\such"},
         {"", ""},
+        {"   ", ""},
         {too_long, "kept"}, // not cut to 259 bytes and tried
+        {no_room, no_room},
     };
     for (const auto &r : rows) {
         copy_text(g_state.install_dir, sizeof(g_state.install_dir), "kept");
@@ -823,6 +841,13 @@ TEST_F(Wizard, FolderThatCannotBeCreatedGivesTheFolderMessage)
         EXPECT_EQ(r.install_dir, g_state.install_dir);
     }
     EXPECT_FALSE(is_dir(root + "\\no"));
+    EXPECT_FALSE(is_dir(no_room));
+    SetDlgItemTextA(dialog, IDC_PATH, just_room.c_str());
+    MessageAnswerer answerer;
+    EXPECT_EQ(1, prepare_install_dir(dialog));
+    EXPECT_TRUE(answerer.finish().empty());
+    EXPECT_TRUE(is_dir(just_room));
+    SetCurrentDirectoryA("C:\\");
 }
 
 TEST_F(Wizard, ForwardOnPage3WithABadFolderStaysOnPage3)
