@@ -14,6 +14,9 @@
 
 static const char *const SUCCESS_CN = "祝贺您：安装顺利完成！";
 static const char *const SUCCESS_EN = "Congratulations! Installation Success!";
+static const char *const FAILURE_CN = "安装失败！请检查一下系统后，再重新安装。谢谢！";
+static const char *const FAILURE_EN =
+    "Installation failed. Please check your system (quit all Tavik applications) and try again.";
 static const char *const NO_ANSWER_CN = "请您回答提问.";
 static const char *const NO_ANSWER_EN = "Please select a choice.";
 static const char *const NO_FOLDER_CN =
@@ -575,6 +578,45 @@ TEST_F(EndToEnd, InstallOverEarlierInstallReplacesEverything)
     expect_config(dir, '1', 1);
     // The desktop links of the first run stay; the start-up link is new.
     expect_shortcuts(dir, english_names, true, true);
+}
+
+// A required file in use stops the run: the failure message, no configuration or shortcuts, exit 0.
+TEST_F(EndToEnd, RequiredFileInUseEndsWithFailureMessage)
+{
+    std::string dir = fresh_dir("e2e-in-use");
+    std::string mereda = dir + "\\Mereda.exe";
+    ASSERT_TRUE(write_file(mereda, std::string("the editor, running")));
+    FileHolder holder = hold_file(mereda);
+    ASSERT_TRUE(holder.process);
+
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(set_control_text(setup.wizard, IDC_PATH, dir));
+    click_check(setup.wizard, IDC_AUTO_START);
+    ASSERT_TRUE(walk_to_page(&setup, 3, IDC_DISPLAY_NO)) << page_mismatch(setup.wizard, 3);
+    MessageSeen final_message;
+    ULONGLONG elapsed = 0;
+    bool question = true;
+    bool ended = run_install_step(&setup, IDC_MSG_NO, &final_message, &elapsed, &question, "in-use");
+    release_file(holder);
+    ASSERT_TRUE(ended) << "no final message";
+    EXPECT_FALSE(question);
+    EXPECT_GE(elapsed, 5000u);
+    expect_notice(final_message, FAILURE_CN, FAILURE_EN);
+    take_screenshot("in-use-final", final_message.window);
+    ASSERT_TRUE(answer_message(final_message.window, IDC_MSG_OK));
+    DWORD code = 99;
+    ASSERT_TRUE(wait_exit(&setup, 20000, &code));
+    EXPECT_EQ(0u, code);
+
+    // Laid down up to the editor, nothing after it; the configuration stays as shipped.
+    EXPECT_TRUE(read_file(mereda) == std::vector<unsigned char>({'t', 'h', 'e', ' ', 'e', 'd', 'i', 't', 'o', 'r',
+                                                                 ',', ' ', 'r', 'u', 'n', 'n', 'i', 'n', 'g'}));
+    for (const char *name : {"pykeys.dic", "CiZuFlat.igb", "py2_3ZiCi1stZuMu.idx"})
+        EXPECT_TRUE(file_exists(dir + "\\" + name)) << name;
+    for (const char *name : {"FAQ4DisplayHanzi.igb", "TVK.exe", "cedict_ts.u8"})
+        EXPECT_FALSE(file_exists(dir + "\\" + name)) << name;
+    EXPECT_TRUE(read_file(dir + "\\chipadui.ini") == setup_payload(120)) << "configuration updated after a failure";
+    expect_no_shortcuts();
 }
 
 // An old word base answered No keeps its four files; everything else is laid down.

@@ -21,7 +21,7 @@ static const DWORD POLL_MS = 20;
 static LRESULT call(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, CALL_TIMEOUT_MS, &result))
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, CALL_TIMEOUT_MS, &result))
         return -1;
     return (LRESULT)result;
 }
@@ -136,7 +136,7 @@ std::string control_text(HWND dialog, int id)
         return "<no control>";
     char text[70000] = "";
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, CALL_TIMEOUT_MS,
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, CALL_TIMEOUT_MS,
                              &copied))
         return "<no answer>";
     return std::string(text, std::min<size_t>(copied, sizeof(text) - 1));
@@ -224,15 +224,25 @@ int combo_selection(HWND dialog, int id)
     return (int)call(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
 }
 
+// Item texts travel between processes as UTF-16 and come back in this process's code page.
+static std::string item_text(HWND control, UINT length_message, UINT text_message, int index)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, length_message, index, 0, SMTO_NORMAL, CALL_TIMEOUT_MS, &length) ||
+        (LONG_PTR)length < 0 || length > 1000)
+        return "<no item>";
+    std::vector<WCHAR> wide(length + 1, 0);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, text_message, index, (LPARAM)wide.data(), SMTO_NORMAL, CALL_TIMEOUT_MS,
+                        &ignored);
+    char text[4000] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof(text), NULL, NULL);
+    return text;
+}
+
 std::string combo_item_text(HWND dialog, int id, int index)
 {
-    HWND combo = GetDlgItem(dialog, id);
-    LRESULT length = call(combo, CB_GETLBTEXTLEN, index, 0);
-    if (length < 0 || length > 1000)
-        return "<no item>";
-    std::vector<char> text(length + 1, 0);
-    call(combo, CB_GETLBTEXT, index, (LPARAM)text.data());
-    return std::string(text.data());
+    return item_text(GetDlgItem(dialog, id), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
 }
 
 LONG_PTR combo_item_data(HWND dialog, int id, int index)
@@ -256,13 +266,7 @@ int list_count(HWND dialog, int id)
 
 std::string list_item_text(HWND dialog, int id, int index)
 {
-    HWND list = GetDlgItem(dialog, id);
-    LRESULT length = call(list, LB_GETTEXTLEN, index, 0);
-    if (length < 0 || length > 1000)
-        return "<no item>";
-    std::vector<char> text(length + 1, 0);
-    call(list, LB_GETTEXT, index, (LPARAM)text.data());
-    return std::string(text.data());
+    return item_text(GetDlgItem(dialog, id), LB_GETTEXTLEN, LB_GETTEXT, index);
 }
 
 int list_find(HWND dialog, int id, const std::string &text)
