@@ -15,6 +15,12 @@ void force_remove_file(const char *path);
 
 // run.cpp
 int run_install(void);
+// Path of the index-th (0..63) stale user dictionary in install_dir, in removal order.
+int user_dictionary_path(char *path, size_t size, int index);
+// The closing shortcut steps, named in the script that system_chinese selects:
+// the Start-menu group, then the desktop and start-up shortcuts the user chose.
+void create_menu_group(void);
+void create_chosen_shortcuts(void);
 
 // config.cpp
 int update_config_file(void);

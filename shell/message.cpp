@@ -1,14 +1,105 @@
 // The one bilingual message dialog every notice and question goes through.
 #include "message.h"
 
+#include "../resources/ids.h"
+#include "../text/text.h"
+#include "format.h"
+#include "message_layout.h"
 #include "state.h"
 
-// Stand-in until the owner-drawn dialog exists: start-up's one message has no owner.
+int message_kind;
+char message_english[MESSAGE_ENGLISH_SIZE];
+
+static MessageMeasures measure_message(HWND dialog, const char *chinese)
+{
+    MessageMeasures m = {};
+    m.kind = message_kind;
+    m.chinese_bytes = lstrlenA(chinese);
+
+    // Measured with the DC as it comes: no font is selected into it.
+    HDC dc = GetDC(dialog);
+    SIZE chinese_extent = measure_gbk_text(dc, chinese);
+    m.cw = chinese_extent.cx;
+    m.ch = chinese_extent.cy;
+    SIZE english_extent = {0, 0};
+    int english_length = lstrlenA(message_english);
+    if (english_length == 0 || !GetTextExtentPointA(dc, message_english, english_length, &english_extent))
+        english_extent = {0, 0};
+    m.ew = english_extent.cx;
+    m.eh = english_extent.cy;
+    ReleaseDC(dialog, dc);
+
+    int first, second;
+    message_button_pair(message_kind, &first, &second);
+    HWND measuring = GetDlgItem(dialog, first);
+    RECT button;
+    if (measuring && GetClientRect(measuring, &button)) {
+        m.bw = button.right;
+        m.bh = button.bottom;
+    } else {
+        m.bw = MESSAGE_DEFAULT_BUTTON_W;
+        m.bh = MESSAGE_DEFAULT_BUTTON_H;
+    }
+
+    m.frame_x = GetSystemMetrics(SM_CXDLGFRAME);
+    m.screen_w = GetSystemMetrics(SM_CXSCREEN);
+    m.screen_h = GetSystemMetrics(SM_CYSCREEN);
+    m.caption_h = GetSystemMetrics(SM_CYCAPTION);
+    return m;
+}
+
+static void lay_out_dialog(HWND dialog, const char *chinese)
+{
+    MessageMeasures m = measure_message(dialog, chinese);
+    MessageLayout layout = lay_out_message(&m);
+    SetWindowPos(dialog, NULL, layout.left, layout.top, layout.width, layout.height, SWP_NOZORDER);
+    RECT client;
+    GetClientRect(dialog, &client);
+
+    for (int i = 0; i < layout.button_count; i++) {
+        HWND button = GetDlgItem(dialog, layout.button_id[i]);
+        ShowWindow(button, SW_SHOW);
+        MoveWindow(button, layout.button_left[i], layout.button_top, m.bw, m.bh, TRUE);
+    }
+
+    HWND chinese_area = GetDlgItem(dialog, IDC_MSG_CHINESE);
+    SetWindowTextA(chinese_area, chinese);
+    MoveWindow(chinese_area, client.left, layout.chinese_top, client.right, layout.chinese_height, TRUE);
+
+    HWND english_area = GetDlgItem(dialog, IDC_MSG_ENGLISH);
+    if (message_english[0]) {
+        SetWindowTextA(english_area, message_english);
+        MoveWindow(english_area, client.left, layout.english_top, client.right, layout.english_height, TRUE);
+    } else {
+        ShowWindow(english_area, SW_HIDE);
+    }
+}
+
+static INT_PTR CALLBACK message_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        lay_out_dialog(dialog, (const char *)lparam);
+        return TRUE;
+    case WM_DRAWITEM:
+        draw_owner_button((const DRAWITEMSTRUCT *)lparam);
+        return TRUE;
+    case WM_COMMAND:
+        if (message_command_closes(LOWORD(wparam)))
+            EndDialog(dialog, LOWORD(wparam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
 int show_message(const char *chinese, const char *english, int kind, HWND owner)
 {
-    (void)chinese;
-    (void)english;
-    (void)kind;
-    (void)owner;
-    return 0;
+    if (!chinese)
+        chinese = "";
+    message_kind = kind;
+    // Cut, never overrun: the request holds 127 characters.
+    copy_text_truncated(message_english, sizeof(message_english), english ? english : "");
+    return (int)DialogBoxParamA(g_state.instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, message_proc,
+                                (LPARAM)chinese);
 }

@@ -6,4 +6,4 @@ build=${BUILD_DIR:-$here/build}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" "$@"
 fi
-cmake --build "$build"
+cmake --build "$build" -j "${BUILD_JOBS:-2}"

@@ -5,8 +5,8 @@ pkgs=(
   cmake ninja-build python3
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   googletest
-  wine wine64 xvfb xdotool imagemagick x11-utils
-  unifont fonts-wqy-zenhei locales
+  wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
+  unifont fonts-wqy-zenhei fonts-dejavu-core locales
   nsis
   clang libclang-rt-14-dev
 )

@@ -8,7 +8,8 @@ tmpl=$root/template
 rm -rf "$tmpl" "$root/home" "$root/template.stamp"
 mkdir -p "$root/home"
 
-# Latin fonts only: the installer must stay readable without Chinese fonts.
+# Latin fonts only (plus Wine's own, from fonts-wine): the installer must stay
+# readable without Chinese fonts.
 cat > "$root/fonts-latin.conf" <<CONF
 <?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
@@ -28,7 +29,10 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export FONTCONFIG_FILE=$root/fonts-latin.conf
 unset DISPLAY
 wineboot -i >"$root/wineboot.log" 2>&1 </dev/null
+# Wine's own fonts (MS Sans Serif, Tahoma, Marlett) where a Windows keeps them.
+cp /usr/share/wine/fonts/* "$tmpl/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /d "DejaVu Sans Mono" /f >/dev/null 2>&1 </dev/null
 wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null 2>&1 </dev/null
 wineserver -w
 # The prefix's user folders are links into $HOME: make them real folders.

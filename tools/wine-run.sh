@@ -30,7 +30,12 @@ if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
   nodac=(setpriv --bounding-set -dac_override,-dac_read_search --inh-caps -dac_override,-dac_read_search)
 fi
 "${nodac[@]}" wineserver -p
-"${nodac[@]}" wine "$@" </dev/null
+if [ -n "${TAVIK_FSIZE_KB:-}" ]; then
+  # A disk that fills up: writes past the limit come up short instead of killing Wine.
+  ( ulimit -f "$TAVIK_FSIZE_KB"; trap '' XFSZ; exec "${nodac[@]}" wine "$@" </dev/null )
+else
+  "${nodac[@]}" wine "$@" </dev/null
+fi
 rc=$?
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null

@@ -1,0 +1,77 @@
+// Writes the display-test answer and the interface language into the installed "chipadui.ini".
+#include <stdio.h>
+
+#include <string>
+
+#include "../shell/format.h"
+#include "../shell/state.h"
+#include "ini_update.h"
+#include "install.h"
+
+static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+static int read_whole_file(const char *path, std::string *text)
+{
+    FILE *file = fopen(path, "rb");
+    if (!file)
+        return 0;
+    char chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof(chunk), file)) > 0)
+        text->append(chunk, n);
+    int ok = !ferror(file);
+    fclose(file);
+    return ok;
+}
+
+// The new text goes to a temporary file first, so that a failed write never
+// leaves the products with half a configuration.
+static int replace_file(const char *path, const std::string &text)
+{
+    char temp[PATH_SIZE];
+    if (!format_path(temp, sizeof(temp), "%s.tmp", path))
+        return 0;
+    force_remove_file(temp);
+    FILE *file = fopen(temp, "wb");
+    if (!file)
+        return 0;
+    size_t written = text.empty() ? 0 : fwrite(text.data(), 1, text.size(), file);
+    int closed = fclose(file) == 0;
+    if (written == text.size() && closed && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING))
+        return 1;
+    force_remove_file(temp);
+    return 0;
+}
+
+// Hidden before read-only: a file system may refuse to change a read-only file's bits.
+static void protect(const char *path, DWORD kept)
+{
+    DWORD now = GetFileAttributesA(path);
+    if (now == INVALID_FILE_ATTRIBUTES)
+        return;
+    DWORD bits = (now | kept) & ~FILE_ATTRIBUTE_NORMAL;
+    SetFileAttributesA(path, bits | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(path, bits | PROTECT_BITS);
+}
+
+int update_config_file(void)
+{
+    char path[PATH_SIZE];
+    if (!format_path(path, sizeof(path), "%s\\chipadui.ini", g_state.install_dir))
+        return 1;
+    DWORD original = GetFileAttributesA(path);
+    if (original == INVALID_FILE_ATTRIBUTES || (original & FILE_ATTRIBUTE_DIRECTORY))
+        return 1; // a missing file stays missing
+    if (original & PROTECT_BITS)
+        SetFileAttributesA(path, original & ~PROTECT_BITS);
+
+    std::string text;
+    if (read_whole_file(path, &text)) {
+        std::string updated = update_config_text(text, g_state.display_ok, g_state.force_language);
+        if (updated != text)
+            replace_file(path, updated);
+    }
+    // The replacement is a new file: carry the original's other bits over to it.
+    protect(path, original & ~(PROTECT_BITS | FILE_ATTRIBUTE_NORMAL));
+    return 1;
+}

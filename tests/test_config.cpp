@@ -1,0 +1,260 @@
+// The configuration update: the two keys' values change, every other byte stays.
+#include <gtest/gtest.h>
+
+#include "install/ini_update.h"
+#include "install/install.h"
+#include "shell/format.h"
+#include "shell/state.h"
+#include "support/tavik_test.h"
+
+static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
+
+struct IniCase {
+    const char *what;
+    std::string before;
+    int display_ok, force_language;
+    std::string after;
+};
+
+static const std::string LONG_TEXT(300, 'x');
+
+static const IniCase ini_cases[] = {
+    {"shipped layout: value rewritten, ForceLanguage appended",
+     "[UI_STR]\r\nOpen=打开\r\n[Config]\r\nUseBmpFont=0\r\n\r\n", 0, 2,
+     "[UI_STR]\r\nOpen=打开\r\n[Config]\r\nUseBmpFont=1\r\n\r\n\r\nForceLanguage=2\r\n"},
+    {"both present: rewritten in place, nothing appended",
+     "[Config]\r\nUseBmpFont=0\r\nForceLanguage=0\r\n\r\n", 1, 1,
+     "[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n\r\n"},
+    {"empty file", "", 0, 0, "\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=1\r\n\r\nForceLanguage=0\r\n"},
+    {"no [Config] section", "[UI_STR]\r\nA=b\r\n", 1, 2,
+     "[UI_STR]\r\nA=b\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=0\r\n\r\nForceLanguage=2\r\n"},
+    {"several digits become one", "[Config]\r\nForceLanguage=10\r\nUseBmpFont=0\r\n", 0, 2,
+     "[Config]\r\nForceLanguage=2\r\nUseBmpFont=1\r\n"},
+    {"longer values are replaced whole",
+     "[Config]\r\nUseBmpFont=yes please\r\nForceLanguage=012\r\n", 1, 0,
+     "[Config]\r\nUseBmpFont=0\r\nForceLanguage=0\r\n"},
+    {"empty values", "[Config]\r\nUseBmpFont=\r\nForceLanguage=\r\n", 0, 1,
+     "[Config]\r\nUseBmpFont=1\r\nForceLanguage=1\r\n"},
+    {"keys inside UI strings are not keys",
+     "[UI_STR]\r\nHint=set UseBmpFont=0 or ForceLanguage=1\r\n[Config]\r\nUseBmpFont=0\r\n", 0, 1,
+     "[UI_STR]\r\nHint=set UseBmpFont=0 or "
+     "ForceLanguage=1\r\n[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=1\r\n"},
+    {"keys of other sections are left alone",
+     "[UI_STR]\r\nUseBmpFont=0\r\nForceLanguage=7\r\n[Config]\r\n", 0, 1,
+     "[UI_STR]\r\nUseBmpFont=0\r\nForceLanguage=7\r\n[Config]\r\n\r\nUseBmpFont="
+     "1\r\n\r\nForceLanguage=1\r\n"},
+    {"both keys before any [Config]: a header is appended, nothing overwritten",
+     "UseBmpFont=0\r\nForceLanguage=0\r\n[UI_STR]\r\nA=b\r\n", 0, 1,
+     "UseBmpFont=0\r\nForceLanguage=0\r\n[UI_STR]\r\nA=b\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont="
+     "1\r\n\r\nForceLanguage=1\r\n"},
+    {"leading blanks and blanks before '=' are kept",
+     "[Config]\r\n  UseBmpFont=0\r\n\tForceLanguage =1\r\n", 0, 2,
+     "[Config]\r\n  UseBmpFont=1\r\n\tForceLanguage =2\r\n"},
+    {"a longer key with the same start is another key",
+     "[Config]\r\nUseBmpFontSize=0\r\nForceLanguageX=5\r\n", 0, 2,
+     "[Config]\r\nUseBmpFontSize=0\r\nForceLanguageX=5\r\n\r\nUseBmpFont=1\r\n\r\nForceLanguage="
+     "2\r\n"},
+    {"LF-only line ends are kept", "[Config]\nUseBmpFont=0\nForceLanguage=1\n", 0, 0,
+     "[Config]\nUseBmpFont=1\nForceLanguage=0\n"},
+    {"missing final line end", "[Config]\r\nUseBmpFont=0", 0, 1,
+     "[Config]\r\nUseBmpFont=1\r\nForceLanguage=1\r\n"},
+    {"[Config] followed by another section: keys go into [Config]",
+     "[Config]\r\nUseBmpFont=0\r\n\r\n[Other]\r\nk=v\r\n", 0, 2,
+     "[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=2\r\n[Other]\r\nk=v\r\n"},
+    {"both missing before another section", "[Config]\r\n[Other]\r\nUseBmpFont=0\r\n", 1, 1,
+     "[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n[Other]\r\nUseBmpFont=0\r\n"},
+    {"first occurrence in [Config] wins", "[Config]\r\nUseBmpFont=0\r\nUseBmpFont=0\r\n", 0, 0,
+     "[Config]\r\nUseBmpFont=1\r\nUseBmpFont=0\r\n\r\nForceLanguage=0\r\n"},
+    {"a second [Config] is left alone", "[Config]\r\nA=1\r\n[Config]\r\nUseBmpFont=0\r\n", 0, 1,
+     "[Config]\r\nA=1\r\nUseBmpFont=1\r\nForceLanguage=1\r\n[Config]\r\nUseBmpFont=0\r\n"},
+    {"very long lines are read whole",
+     "[UI_STR]\r\nLong=" + LONG_TEXT + "UseBmpFont=0\r\n[Config]\r\nUseBmpFont=0\r\n", 0, 2,
+     "[UI_STR]\r\nLong=" + LONG_TEXT +
+         "UseBmpFont=0\r\n[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=2\r\n"},
+    {"a long value line in [Config]",
+     "[Config]\r\nUseBmpFont=" + LONG_TEXT + "\r\nNote=" + LONG_TEXT + "ForceLanguage=1\r\n", 0, 2,
+     "[Config]\r\nUseBmpFont=1\r\nNote=" + LONG_TEXT +
+         "ForceLanguage=1\r\n\r\nForceLanguage=2\r\n"},
+    {"section and key names in another case", "[config]\r\nusebmpfont=0\r\nFORCELANGUAGE=0\r\n", 0,
+     1, "[config]\r\nusebmpfont=1\r\nFORCELANGUAGE=1\r\n"},
+    {"blanks around the header", "  [Config] \r\nUseBmpFont=0\r\nForceLanguage=0\r\n", 0, 2,
+     "  [Config] \r\nUseBmpFont=1\r\nForceLanguage=2\r\n"},
+    {"a header with more text is another section", "[Config2]\r\nUseBmpFont=0\r\n", 0, 0,
+     "[Config2]\r\nUseBmpFont=0\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=1\r\n\r\nForceLanguage="
+     "0\r\n"},
+    {"UTF-8 mark before the header", "\xEF\xBB\xBF[Config]\r\nUseBmpFont=0\r\nForceLanguage=2\r\n",
+     0, 0, "\xEF\xBB\xBF[Config]\r\nUseBmpFont=1\r\nForceLanguage=0\r\n"},
+    {"GBK text and a lone CR stay as they were",
+     "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=1\r\nUseBmpFont=1\r\n", 1, 0,
+     "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=0\r\nUseBmpFont=0\r\n"},
+    {"negative language number", "[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n", 0, -1,
+     "[Config]\r\nUseBmpFont=1\r\nForceLanguage=-1\r\n"},
+};
+
+TEST(IniText, EditsOnlyTheTwoValues)
+{
+    for (const IniCase &c : ini_cases)
+        EXPECT_EQ(c.after, update_config_text(c.before, c.display_ok, c.force_language)) << c.what;
+}
+
+TEST(IniText, UpdatingTwiceChangesNothingMore)
+{
+    for (const IniCase &c : ini_cases) {
+        std::string once = update_config_text(c.before, c.display_ok, c.force_language);
+        EXPECT_EQ(once, update_config_text(once, c.display_ok, c.force_language)) << c.what;
+    }
+}
+
+class ConfigFile : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        dir = fresh_dir(std::string("config-") +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
+        ini = dir + "\\chipadui.ini";
+    }
+    std::string text() const
+    {
+        std::vector<unsigned char> bytes = read_file(ini);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    void set_choices(int display_ok, int force_language)
+    {
+        g_state.display_ok = display_ok;
+        g_state.force_language = force_language;
+    }
+    std::string dir, ini;
+};
+
+TEST_F(ConfigFile, ShippedFileGrowsByExactlyNineteenBytes)
+{
+    use_setup_resources();
+    std::vector<unsigned char> shipped = setup_payload(120);
+    ASSERT_FALSE(shipped.empty());
+    std::string before(shipped.begin(), shipped.end());
+    // The shipped file ends with its [Config] section: "UseBmpFont=0" and a blank line.
+    const std::string tail = "[Config]\r\nUseBmpFont=0\r\n\r\n";
+    ASSERT_GE(before.size(), tail.size());
+    ASSERT_EQ(tail, before.substr(before.size() - tail.size()));
+    ASSERT_EQ(std::string::npos, before.find("ForceLanguage"));
+    ASSERT_TRUE(write_file(ini, before));
+    protect_file(ini, true, true);
+
+    set_choices(0, 2);
+    EXPECT_EQ(1, update_config_file());
+    std::string expected = before;
+    expected[before.size() - 5] = '1';
+    expected += "\r\nForceLanguage=2\r\n";
+    EXPECT_EQ(before.size() + 19, text().size());
+    EXPECT_EQ(expected, text());
+    EXPECT_EQ(RO | HID, attributes_of(ini) & (RO | HID));
+    EXPECT_FALSE(file_exists(ini + ".tmp"));
+}
+
+TEST_F(ConfigFile, ExistingLinesAreRewrittenInPlace)
+{
+    ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=1\r\nForceLanguage=0\r\n"));
+    set_choices(1, 1);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ("[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n", text());
+}
+
+TEST_F(ConfigFile, EmptyFileAndFileWithoutConfigGetTheSection)
+{
+    ASSERT_TRUE(write_file(ini, ""));
+    set_choices(1, 0);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ("\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=0\r\n\r\nForceLanguage=0\r\n", text());
+
+    ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(write_file(ini, "[UI_STR]\r\nOK=确定\r\n"));
+    set_choices(0, 1);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ("[UI_STR]\r\nOK=确定\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont="
+              "1\r\n\r\nForceLanguage=1\r\n",
+              text());
+}
+
+TEST_F(ConfigFile, MissingFileStaysMissing)
+{
+    set_choices(0, 2);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_FALSE(file_exists(ini));
+    EXPECT_FALSE(file_exists(ini + ".tmp"));
+}
+
+TEST_F(ConfigFile, EndsReadOnlyAndHiddenAndKeepsOtherBits)
+{
+    struct {
+        bool read_only, hidden;
+    } starts[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (const auto &s : starts) {
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=0\r\n"));
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_SYSTEM);
+        protect_file(ini, s.read_only, s.hidden);
+        set_choices(0, 1);
+        EXPECT_EQ(1, update_config_file());
+        EXPECT_EQ("[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=1\r\n", text());
+        DWORD a = attributes_of(ini);
+        EXPECT_EQ(RO | HID, a & (RO | HID)) << s.read_only << s.hidden;
+        EXPECT_TRUE(a & FILE_ATTRIBUTE_SYSTEM) << s.read_only << s.hidden;
+        // Read-only for real: a plain write is refused.
+        FILE *f = fopen(ini.c_str(), "ab");
+        EXPECT_EQ(nullptr, f);
+        if (f)
+            fclose(f);
+    }
+}
+
+TEST_F(ConfigFile, UnchangedContentsStillEndProtected)
+{
+    ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n"));
+    set_choices(0, 2);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ("[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n", text());
+    EXPECT_EQ(RO | HID, attributes_of(ini) & (RO | HID));
+}
+
+TEST_F(ConfigFile, FileInUseLosesNoByte)
+{
+    const std::string before = "[UI_STR]\r\nA=b\r\n[Config]\r\nUseBmpFont=0\r\n";
+    ASSERT_TRUE(write_file(ini, before));
+    FileHolder holder = hold_file(ini);
+    ASSERT_TRUE(holder.process);
+    set_choices(0, 2);
+    EXPECT_EQ(1, update_config_file());
+    release_file(holder);
+    EXPECT_EQ(before, text());
+    EXPECT_FALSE(file_exists(ini + ".tmp"));
+}
+
+TEST_F(ConfigFile, StaleProtectedTemporaryFileIsReplacedAndRemoved)
+{
+    ASSERT_TRUE(write_file(ini + ".tmp", "left over"));
+    protect_file(ini + ".tmp", true, true);
+    ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=0\r\n"));
+    set_choices(1, 2);
+    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ("[Config]\r\nUseBmpFont=0\r\n\r\nForceLanguage=2\r\n", text());
+    EXPECT_FALSE(file_exists(ini + ".tmp"));
+}
+
+TEST_F(ConfigFile, TooLongFolderTouchesNothing)
+{
+    // "\chipadui.ini" does not fit behind this folder name in 260 bytes.
+    std::string folder = dir + "\\" + std::string(255 - dir.size(), 'd');
+    copy_text(g_state.install_dir, sizeof(g_state.install_dir), folder.c_str());
+    set_choices(0, 2);
+    EXPECT_EQ(1, update_config_file());
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    int entries = 0;
+    do
+        entries += found.cFileName[0] != '.';
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    EXPECT_EQ(0, entries);
+}

@@ -1,0 +1,958 @@
+// The wizard dialog from template 113: pages, navigation, licence loading, the install step.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resources/ids.h"
+#include "shell/format.h"
+#include "shell/licence_lines.h"
+#include "shell/state.h"
+#include "shell/wizard.h"
+#include "shell/wizard_rules.h"
+#include "support/tavik_test.h"
+#include "text/text.h"
+
+// ---- pure rules -------------------------------------------------------------
+
+TEST(WizardRules, TrailingBackslashIsFoundCharacterByCharacter)
+{
+    struct {
+        const char *path;
+        int ends;
+    } rows[] = {
+        {"C:\\", 1},           {"C:\\Tavik", 0},        {"C:\\Tavik\\", 1}, {"", 0},
+        {"\\", 1},             {"C:\\Tavik\\\\", 1},    {"C:", 0},
+        {"C:\\\x81\x5c", 0},   // a GBK character whose trail byte is 0x5C
+        {"C:\\\x81\x5c\\", 1}, {"C:\\\xd6\xd0\\", 1}, {"C:\\\xd6", 0}, // a lone lead byte at the end
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(r.ends, ends_in_backslash(r.path)) << r.path;
+}
+
+TEST(WizardRules, OneTrailingBackslashIsDroppedAndOneAdded)
+{
+    struct {
+        const char *in;
+        const char *dropped;
+        const char *added;
+    } rows[] = {
+        {"C:\\", "C:", "C:\\"},
+        {"C:\\Apps", "C:\\Apps", "C:\\Apps\\"},
+        {"C:\\Apps\\\\", "C:\\Apps\\", "C:\\Apps\\\\"},
+        {"C:\\\x81\x5c", "C:\\\x81\x5c", "C:\\\x81\x5c\\"},
+        {"", "", "\\"},
+    };
+    for (const auto &r : rows) {
+        char path[PATH_SIZE];
+        copy_text(path, sizeof(path), r.in);
+        drop_trailing_backslash(path);
+        EXPECT_STREQ(r.dropped, path) << r.in;
+        copy_text(path, sizeof(path), r.in);
+        EXPECT_EQ(1, add_trailing_backslash(path, sizeof(path)));
+        EXPECT_STREQ(r.added, path) << r.in;
+    }
+    char full[4] = "C:x";
+    EXPECT_EQ(0, add_trailing_backslash(full, sizeof(full)));
+    EXPECT_STREQ("C:x", full);
+}
+
+TEST(WizardRules, PathsFormedFromFolderAndFamilyName)
+{
+    char out[PATH_SIZE];
+    EXPECT_TRUE(default_install_path(out, sizeof(out), "D:\\WINNT\\", "Tavik"));
+    EXPECT_STREQ("D:\\Tavik", out);
+    EXPECT_TRUE(default_install_path(out, sizeof(out), "c:\\windows\\", "Tavik"));
+    EXPECT_STREQ("c:\\Tavik", out);
+
+    struct {
+        const char *folder;
+        const char *browsed;
+        const char *doc;
+    } rows[] = {
+        {"C:", "C:\\Tavik", "C:\\doc"},
+        {"D:\\Apps", "D:\\Apps\\Tavik", "D:\\Apps\\doc"},
+        {"D:\\Apps\\", "D:\\Apps\\\\Tavik", "D:\\Apps\\doc"},
+        {"D:\\\x81\x5c", "D:\\\x81\x5c\\Tavik", "D:\\\x81\x5c\\doc"},
+    };
+    for (const auto &r : rows) {
+        EXPECT_TRUE(browse_result_path(out, sizeof(out), r.folder, "Tavik"));
+        EXPECT_STREQ(r.browsed, out);
+        EXPECT_TRUE(doc_folder_path(out, sizeof(out), r.folder));
+        EXPECT_STREQ(r.doc, out);
+    }
+}
+
+TEST(WizardRules, PathsThatDoNotFitFailCleanly)
+{
+    std::string folder(PATH_SIZE - 6, 'a'); // 254 bytes: "\Tavik" makes 260 with the terminator
+    char out[PATH_SIZE];
+    memset(out, 'x', sizeof(out));
+    EXPECT_FALSE(browse_result_path(out, sizeof(out), folder.c_str(), "Tavik"));
+    EXPECT_STREQ("", out);
+    folder.pop_back();
+    EXPECT_TRUE(browse_result_path(out, sizeof(out), folder.c_str(), "Tavik"));
+    EXPECT_EQ((size_t)PATH_SIZE - 1, strlen(out));
+    std::string deep(PATH_SIZE - 4, 'b');
+    EXPECT_FALSE(doc_folder_path(out, sizeof(out), deep.c_str()));
+    EXPECT_STREQ("", out);
+}
+
+TEST(WizardRules, ChosenLanguageGoesOnTopOthersInValueOrder)
+{
+    struct {
+        int force;
+        int order[3];
+    } rows[] = {{0, {0, 1, 2}}, {1, {1, 0, 2}}, {2, {2, 0, 1}}, {7, {0, 1, 2}}, {-1, {0, 1, 2}}};
+    for (const auto &r : rows) {
+        int order[3] = {-9, -9, -9};
+        language_order(r.force, order);
+        for (int i = 0; i < 3; i++)
+            EXPECT_EQ(r.order[i], order[i]) << "force " << r.force << " slot " << i;
+    }
+}
+
+TEST(WizardRules, LanguageWithoutValidSelectionIsEnglish)
+{
+    struct {
+        long long selection, data;
+        int language;
+    } rows[] = {{0, 0, 0}, {1, 2, 2}, {2, 1, 1}, {-1, 2, 0}, {0, -1, 0}, {0, 3, 0}, {0, 0x100000001LL, 0}};
+    for (const auto &r : rows)
+        EXPECT_EQ(r.language, language_from_selection(r.selection, r.data)) << r.selection << " " << r.data;
+}
+
+TEST(WizardRules, WaitLeftIsRoundedUpAndNeverCutShort)
+{
+    struct {
+        long long start, now, frequency;
+        unsigned long minimum, left;
+    } rows[] = {
+        {0, 0, 1000, 5000, 5000},
+        {1000, 5999, 1000, 5000, 1},
+        {1000, 6000, 1000, 5000, 0},
+        {1000, 9000, 1000, 5000, 0},
+        {0, 49999999, 10000000, 5000, 1}, // 4999.9999 ms passed: one more millisecond
+        {0, 50000000, 10000000, 5000, 0},
+        {0, 40000000, 10000000, 5000, 1000},
+        {0, 3, 3, 5000, 4000},
+        {500, 100, 1000, 5000, 5000}, // a counter that went back counts as no time passed
+        {0, 1, 0, 5000, 0},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(r.left, wait_left_ms(r.start, r.now, r.frequency, r.minimum))
+            << r.start << " " << r.now << " " << r.frequency;
+    // Counters of a machine that has run for years.
+    long long start = 3LL * 365 * 24 * 3600 * 10000000LL;
+    EXPECT_EQ(5000ul, wait_left_ms(start, start, 10000000, 5000));
+    EXPECT_EQ(1ul, wait_left_ms(start, start + 49999999, 10000000, 5000));
+}
+
+// ---- the dialog ---------------------------------------------------------------
+
+struct SeenMessage {
+    std::string chinese;
+    std::string english;
+    double seconds; // after the answerer started
+};
+
+static std::string item_text(HWND dialog, int id)
+{
+    char text[512] = "";
+    DWORD_PTR unused;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000,
+                        &unused);
+    return text;
+}
+
+static double seconds_since(const LARGE_INTEGER &start)
+{
+    LARGE_INTEGER now, rate;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&rate);
+    return (double)(now.QuadPart - start.QuadPart) / (double)rate.QuadPart;
+}
+
+// Answers every "Mereda Install Message" dialog from another thread, noting its texts.
+struct MessageAnswerer {
+    std::thread worker;
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::vector<SeenMessage> seen;
+    LARGE_INTEGER started;
+
+    MessageAnswerer()
+    {
+        QueryPerformanceCounter(&started);
+        worker = std::thread([this] { run(); });
+    }
+    ~MessageAnswerer()
+    {
+        if (worker.joinable())
+            finish();
+    }
+    void run()
+    {
+        while (!stop) {
+            HWND box = FindWindowA("#32770", "Mereda Install Message");
+            if (!box || !IsWindowVisible(box)) {
+                Sleep(10);
+                continue;
+            }
+            SeenMessage m = {item_text(box, IDC_MSG_CHINESE), item_text(box, IDC_MSG_ENGLISH), seconds_since(started)};
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                seen.push_back(m);
+            }
+            PostMessageA(box, WM_COMMAND, IDC_MSG_OK, 0);
+            while (IsWindow(box) && !stop)
+                Sleep(10);
+        }
+    }
+    std::vector<SeenMessage> finish()
+    {
+        stop = true;
+        worker.join();
+        return seen;
+    }
+};
+
+static const char *const choose_text_cn = "请您回答提问.";
+static const char *const choose_text_en = "Please select a choice.";
+static const char *const folder_text_cn = "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
+static const char *const folder_text_en = "Cannot create folder! Please check folder path.";
+
+class Wizard : public ::testing::Test {
+protected:
+    HWND dialog = NULL;
+
+    static void SetUpTestSuite()
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+    }
+
+    void SetUp() override
+    {
+        g_state = InstallerState{};
+        g_state.default_command = IDC_NEXT;
+        use_setup_resources();
+        ASSERT_TRUE(g_state.instance) << setup_exe_path();
+        copy_text(g_state.default_folder_name, sizeof(g_state.default_folder_name), "Tavik");
+        g_state.app_icon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
+    }
+
+    void create()
+    {
+        g_state.wizard_page = 0;
+        dialog = CreateDialogParamA(g_state.instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
+        ASSERT_TRUE(dialog);
+        g_state.wizard_window = dialog;
+    }
+
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        g_state.wizard_window = NULL;
+        SetCurrentDirectoryA("C:\\");
+    }
+
+    HWND item(int id) { return GetDlgItem(dialog, id); }
+    int ticked(int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+    void send(int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)item(id)); }
+    void click(int id) { SendMessageA(item(id), BM_CLICK, 0, 0); }
+    std::string path_text()
+    {
+        char text[PATH_SIZE * 2] = "";
+        GetDlgItemTextA(dialog, IDC_PATH, text, sizeof(text));
+        return text;
+    }
+    // Page 3 reached the ordinary way, with the display test answered.
+    void go_to_page3(int answer)
+    {
+        send(IDC_NEXT);
+        click(answer);
+        send(IDC_NEXT);
+        send(IDC_NEXT);
+        ASSERT_EQ(3, g_state.wizard_page);
+    }
+    // Sends the command while answering any message dialog it raises.
+    std::vector<SeenMessage> send_answering(int id)
+    {
+        MessageAnswerer answerer;
+        send(id);
+        return answerer.finish();
+    }
+};
+
+TEST_F(Wizard, InitialisationFillsTheFirstPage)
+{
+    create();
+    EXPECT_EQ((LRESULT)g_state.app_icon, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ((LRESULT)g_state.app_icon, SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+
+    char windows[PATH_SIZE];
+    UINT n = GetWindowsDirectoryA(windows, sizeof(windows));
+    ASSERT_GT(n, 2u);
+    EXPECT_EQ(0, strncmp(windows, g_state.windows_dir, n));
+    EXPECT_STREQ("\\", g_state.windows_dir + n);
+    EXPECT_EQ(std::string(1, windows[0]) + ":\\Tavik", path_text());
+
+    EXPECT_TRUE(ticked(IDC_DESKTOP_ICON));
+    EXPECT_FALSE(ticked(IDC_AUTO_START));
+    EXPECT_FALSE(IsWindowVisible(item(IDC_BACK)));
+    EXPECT_FALSE(IsWindowEnabled(item(IDC_BACK)));
+    EXPECT_EQ(0, g_state.wizard_page);
+
+    // The dialog manager puts the focus on the first tab stop, the path.
+    EXPECT_EQ(item(IDC_PATH), GetFocus());
+}
+
+TEST_F(Wizard, LanguageListPutsTheCurrentChoiceOnTopAndSelectsIt)
+{
+    static const char *const names[3] = {"English 英文", "Chinese(Simplified)  中文简体",
+                                          "Chinese(Traditional) 中文繁体"};
+    struct {
+        int force;
+        int order[3];
+    } rows[] = {{0, {0, 1, 2}}, {2, {2, 0, 1}}, {1, {1, 0, 2}}};
+    for (const auto &r : rows) {
+        g_state.force_language = r.force;
+        create();
+        HWND combo = item(IDC_LANGUAGE);
+        ASSERT_EQ(3, SendMessageA(combo, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(0, SendMessageA(combo, CB_GETCURSEL, 0, 0));
+        for (int i = 0; i < 3; i++) {
+            char text[64] = "";
+            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)text);
+            EXPECT_STREQ(names[r.order[i]], text) << "force " << r.force << " item " << i;
+            EXPECT_EQ(r.order[i], SendMessageA(combo, CB_GETITEMDATA, i, 0));
+        }
+        DestroyWindow(dialog);
+        dialog = NULL;
+    }
+}
+
+TEST_F(Wizard, FourCheckBoxesAreSubclassedAndStillWork)
+{
+    create();
+    ASSERT_TRUE(g_state.checkbox_base_proc);
+    for (int id : {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO})
+        EXPECT_EQ((LONG_PTR)check_box_proc, GetWindowLongPtrA(item(id), GWLP_WNDPROC)) << id;
+    // The licence-language box keeps the standard procedure the others hand on to.
+    EXPECT_EQ((LONG_PTR)g_state.checkbox_base_proc, GetWindowLongPtrA(item(IDC_LICENCE_ENGLISH), GWLP_WNDPROC));
+    click(IDC_AUTO_START);
+    EXPECT_TRUE(ticked(IDC_AUTO_START));
+    click(IDC_DESKTOP_ICON);
+    EXPECT_FALSE(ticked(IDC_DESKTOP_ICON));
+}
+
+// Which controls each page shows: the page table, with the licence list or text by 1010.
+TEST_F(Wizard, ShowPageShowsOnlyThatPagesControls)
+{
+    create();
+    const std::vector<std::vector<int>> pages = {
+        {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_PATH, IDC_PATH_LABEL, IDC_BROWSE},
+        {IDC_SAMPLE_FRAME, IDC_DISPLAY_QUESTION, IDC_SAMPLE_LINE, IDC_DISPLAY_OK, IDC_DISPLAY_NO},
+        {IDC_LICENCE_ENGLISH, IDC_LICENCE_CN_LIST, IDC_LICENCE_EN_TEXT},
+        {IDC_LANGUAGE_LABEL, IDC_LANGUAGE},
+    };
+    struct {
+        int page;
+        int english;
+        int back;
+    } rows[] = {{1, 0, 1}, {2, 0, 1}, {2, 1, 1}, {3, 0, 1}, {0, 0, 0}, {3, 1, 1}};
+    for (const auto &r : rows) {
+        CheckDlgButton(dialog, IDC_LICENCE_ENGLISH, r.english ? BST_CHECKED : BST_UNCHECKED);
+        g_state.wizard_page = r.page;
+        show_page(dialog, r.page);
+        for (int page = 0; page < 4; page++)
+            for (int id : pages[page]) {
+                int expected = page == r.page;
+                if (page == 2 && r.page == 2 && id == IDC_LICENCE_CN_LIST)
+                    expected = !r.english;
+                if (page == 2 && r.page == 2 && id == IDC_LICENCE_EN_TEXT)
+                    expected = r.english;
+                EXPECT_EQ(expected, IsWindowVisible(item(id)) != 0) << "page " << r.page << " control " << id;
+            }
+        EXPECT_EQ(r.back, IsWindowVisible(item(IDC_BACK)) != 0) << r.page;
+        EXPECT_EQ(r.back, IsWindowEnabled(item(IDC_BACK)) != 0) << r.page;
+        EXPECT_TRUE(IsWindowVisible(item(IDC_NEXT)));
+        EXPECT_TRUE(IsWindowVisible(item(IDC_CANCEL)));
+    }
+    // During the install step and after it, Back is left as it is.
+    for (int state : {99, -1}) {
+        g_state.wizard_page = state;
+        show_page(dialog, 0);
+        EXPECT_TRUE(IsWindowVisible(item(IDC_BACK))) << state;
+        EXPECT_TRUE(IsWindowEnabled(item(IDC_BACK))) << state;
+    }
+}
+
+TEST_F(Wizard, ForwardAndBackWalkThePagesKeepingOrClearingAnswers)
+{
+    create();
+    send(IDC_NEXT);
+    EXPECT_EQ(1, g_state.wizard_page);
+    EXPECT_TRUE(IsWindowVisible(item(IDC_DISPLAY_OK)));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_BACK)));
+
+    click(IDC_DISPLAY_OK);
+    EXPECT_TRUE(ticked(IDC_DISPLAY_OK));
+    click(IDC_DISPLAY_NO); // the pair acts like two radio buttons
+    EXPECT_TRUE(ticked(IDC_DISPLAY_NO));
+    EXPECT_FALSE(ticked(IDC_DISPLAY_OK));
+
+    send(IDC_NEXT);
+    EXPECT_EQ(2, g_state.wizard_page);
+    EXPECT_EQ(0, g_state.display_ok);
+    EXPECT_TRUE(ticked(IDC_LICENCE_ENGLISH));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LICENCE_EN_TEXT)));
+    EXPECT_FALSE(IsWindowVisible(item(IDC_LICENCE_CN_LIST)));
+
+    send(IDC_BACK);
+    EXPECT_EQ(1, g_state.wizard_page);
+    EXPECT_TRUE(ticked(IDC_DISPLAY_NO)); // back from page 2 keeps the answers
+    click(IDC_DISPLAY_OK);
+    EXPECT_FALSE(ticked(IDC_DISPLAY_NO));
+    send(IDC_BACK);
+    EXPECT_EQ(0, g_state.wizard_page);
+    EXPECT_FALSE(IsWindowVisible(item(IDC_BACK)));
+    send(IDC_BACK); // nothing before page 0
+    EXPECT_EQ(0, g_state.wizard_page);
+
+    send(IDC_NEXT); // from page 0 the answers start cleared
+    EXPECT_EQ(1, g_state.wizard_page);
+    EXPECT_FALSE(ticked(IDC_DISPLAY_OK));
+    EXPECT_FALSE(ticked(IDC_DISPLAY_NO));
+    click(IDC_DISPLAY_OK);
+    CheckDlgButton(dialog, IDC_LICENCE_ENGLISH, BST_UNCHECKED);
+    send(IDC_NEXT);
+    EXPECT_EQ(2, g_state.wizard_page);
+    EXPECT_EQ(1, g_state.display_ok);
+    EXPECT_TRUE(ticked(IDC_LICENCE_ENGLISH)); // entered from page 1: always English first
+
+    send(IDC_NEXT);
+    EXPECT_EQ(3, g_state.wizard_page);
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LANGUAGE)));
+    send(IDC_CANCEL);
+    EXPECT_EQ(-1, g_state.wizard_page);
+}
+
+TEST_F(Wizard, LicenceLanguageBoxSwitchesTheShownText)
+{
+    create();
+    g_state.wizard_page = 2;
+    show_page(dialog, 2);
+    click(IDC_LICENCE_ENGLISH);
+    EXPECT_EQ(2, g_state.wizard_page);
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LICENCE_EN_TEXT)));
+    EXPECT_FALSE(IsWindowVisible(item(IDC_LICENCE_CN_LIST)));
+    click(IDC_LICENCE_ENGLISH);
+    EXPECT_FALSE(IsWindowVisible(item(IDC_LICENCE_EN_TEXT)));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LICENCE_CN_LIST)));
+    EXPECT_EQ(2, g_state.wizard_page);
+}
+
+TEST_F(Wizard, CommandsQueuedDuringTheInstallStepDoNotMoveThePages)
+{
+    create();
+    g_state.wizard_page = 99;
+    send(IDC_BACK);
+    EXPECT_EQ(99, g_state.wizard_page);
+    send(IDC_LICENCE_ENGLISH);
+    EXPECT_TRUE(IsWindowVisible(item(IDC_PATH)));
+    EXPECT_FALSE(IsWindowVisible(item(IDC_LICENCE_CN_LIST)));
+    send(IDC_NEXT);
+    EXPECT_EQ(99, g_state.wizard_page);
+    send(IDC_CANCEL);
+    EXPECT_EQ(-1, g_state.wizard_page);
+}
+
+TEST_F(Wizard, ToggledCheckBoxesAreRepainted)
+{
+    create();
+    for (int id : {IDC_DISPLAY_OK, IDC_DISPLAY_NO})
+        ShowWindow(item(id), SW_SHOW);
+    UpdateWindow(dialog);
+    struct {
+        int command;
+        std::vector<int> repainted;
+    } rows[] = {
+        {IDC_DESKTOP_ICON, {IDC_DESKTOP_ICON}},
+        {IDC_AUTO_START, {IDC_AUTO_START}},
+        {IDC_DISPLAY_OK, {IDC_DISPLAY_OK, IDC_DISPLAY_NO}},
+        {IDC_DISPLAY_NO, {IDC_DISPLAY_OK, IDC_DISPLAY_NO}},
+    };
+    for (const auto &r : rows) {
+        for (int id : {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO})
+            ValidateRect(item(id), NULL);
+        send(r.command);
+        for (int id : {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO}) {
+            int expected = std::find(r.repainted.begin(), r.repainted.end(), id) != r.repainted.end();
+            RECT update;
+            EXPECT_EQ(expected, GetUpdateRect(item(id), &update, FALSE) != 0) << r.command << " -> " << id;
+        }
+    }
+}
+
+TEST_F(Wizard, DisplayTestWithoutAnswerAsksAndStays)
+{
+    create();
+    send(IDC_NEXT);
+    ASSERT_EQ(1, g_state.wizard_page);
+    std::vector<SeenMessage> seen = send_answering(IDC_NEXT);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(choose_text_cn, seen[0].chinese);
+    EXPECT_EQ(choose_text_en, seen[0].english);
+    EXPECT_EQ(1, g_state.wizard_page);
+    // Ticking and unticking leaves no answer either.
+    click(IDC_DISPLAY_NO);
+    click(IDC_DISPLAY_NO);
+    seen = send_answering(IDC_NEXT);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(choose_text_en, seen[0].english);
+    EXPECT_EQ(1, g_state.wizard_page);
+    click(IDC_DISPLAY_NO);
+    seen = send_answering(IDC_NEXT);
+    EXPECT_EQ(0u, seen.size());
+    EXPECT_EQ(2, g_state.wizard_page);
+}
+
+TEST_F(Wizard, ListItemsAreMeasuredByTheListPainterOthersAreNot)
+{
+    create();
+    for (int id : {IDC_LICENCE_CN_LIST, IDC_LANGUAGE}) {
+        MEASUREITEMSTRUCT m = {};
+        m.CtlType = id == IDC_LANGUAGE ? ODT_COMBOBOX : ODT_LISTBOX;
+        m.CtlID = id;
+        EXPECT_EQ(TRUE, wizard_proc(dialog, WM_MEASUREITEM, id, (LPARAM)&m)) << id;
+        EXPECT_EQ(23u, m.itemHeight) << id;
+        EXPECT_EQ(1024u, m.itemWidth) << id;
+    }
+    MEASUREITEMSTRUCT other = {};
+    other.CtlType = ODT_BUTTON;
+    other.CtlID = IDC_BROWSE;
+    EXPECT_EQ(FALSE, wizard_proc(dialog, WM_MEASUREITEM, IDC_BROWSE, (LPARAM)&other));
+    EXPECT_EQ(0u, other.itemHeight);
+}
+
+// A 32-bit top-down DIB section to draw into and read back.
+struct Canvas {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+    DWORD *pixels;
+    int width, height;
+    Canvas(int w, int h, COLORREF fill) : width(w), height(h)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(NULL);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&pixels, NULL, 0);
+        previous = SelectObject(dc, bitmap);
+        HBRUSH brush = CreateSolidBrush(fill);
+        RECT all = {0, 0, w, h};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    COLORREF at(int x, int y)
+    {
+        GdiFlush();
+        DWORD p = pixels[y * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+};
+
+TEST_F(Wizard, DrawRequestsGoToTheListOrTheButtonPainter)
+{
+    create();
+    const COLORREF sentinel = RGB(1, 2, 3);
+    struct {
+        int id;
+        UINT type;
+        UINT state;
+        int x, y;        // a point outside caption and frame
+        COLORREF colour; // what the painter leaves there
+    } rows[] = {
+        {IDC_LANGUAGE, ODT_COMBOBOX, ODS_SELECTED, 1, 1, GetSysColor(COLOR_HIGHLIGHT)},
+        {IDC_LANGUAGE, ODT_COMBOBOX, 0, 1, 1, GetSysColor(COLOR_WINDOW)},
+        {IDC_LICENCE_CN_LIST, ODT_LISTBOX, 0, 1, 1, GetSysColor(COLOR_WINDOW)},
+        {IDC_BROWSE, ODT_BUTTON, 0, 4, 4, GetSysColor(COLOR_BTNFACE)},
+        {IDC_PATH_LABEL, ODT_BUTTON, 0, 4, 4, GetSysColor(COLOR_BTNFACE)},
+        {IDC_BANNER_BLANK, ODT_BUTTON, 0, 4, 4, sentinel}, // painted by nobody
+    };
+    for (const auto &r : rows) {
+        Canvas canvas(200, 40, sentinel);
+        DRAWITEMSTRUCT d = {};
+        d.CtlType = r.type;
+        d.CtlID = r.id;
+        d.itemID = 0;
+        d.itemAction = ODA_DRAWENTIRE;
+        d.itemState = r.state;
+        d.hwndItem = item(r.id);
+        d.hDC = canvas.dc;
+        d.rcItem = {0, 0, 200, 40};
+        EXPECT_EQ(TRUE, wizard_proc(dialog, WM_DRAWITEM, r.id, (LPARAM)&d)) << r.id;
+        EXPECT_EQ(r.colour, canvas.at(r.x, r.y)) << r.id << " state " << r.state;
+    }
+}
+
+// ---- licence loading --------------------------------------------------------------
+
+static std::vector<unsigned char> bytes_of(const std::string &text)
+{
+    return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+static HMODULE licence_module(const std::string &name, const std::string &chinese, const std::string &english)
+{
+    return crafted_module(name, {{IDR_LICENCE_CN, zlib_pack(bytes_of(chinese))},
+                                 {IDR_LICENCE_EN, zlib_pack(bytes_of(english))}});
+}
+
+class Licence : public Wizard {
+protected:
+    std::vector<std::string> list_items()
+    {
+        std::vector<std::string> out;
+        HWND list = item(IDC_LICENCE_CN_LIST);
+        LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; i++) {
+            std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+            SendMessageA(list, LB_GETTEXT, i, (LPARAM)text.data());
+            text.resize(strlen(text.c_str()));
+            out.push_back(text);
+        }
+        return out;
+    }
+    std::string english_text()
+    {
+        HWND edit = item(IDC_LICENCE_EN_TEXT);
+        std::string text(GetWindowTextLengthA(edit) + 1, '\0');
+        GetWindowTextA(edit, text.data(), text.size());
+        text.resize(strlen(text.c_str()));
+        return text;
+    }
+    // Shows page 2 with the licence resources of module.
+    void show_licence(HMODULE module)
+    {
+        ASSERT_TRUE(module);
+        g_state.instance = module;
+        g_state.wizard_page = 2;
+        show_page(dialog, 2);
+        g_state.instance = setup_module();
+    }
+};
+
+TEST_F(Licence, ShippedTextsFillListAndEdit)
+{
+    create();
+    show_licence(setup_module());
+    std::vector<std::string> lines = list_items();
+    EXPECT_GT(lines.size(), 5u);
+    EXPECT_LE(lines.size(), 500u);
+    for (const auto &line : lines) {
+        EXPECT_EQ(std::string::npos, line.find('\r'));
+        EXPECT_LT(line.size(), 260u);
+    }
+    EXPECT_GT(english_text().size(), 100u);
+}
+
+TEST_F(Licence, ChineseLinesEndAtCarriageReturnsEnglishIsWhole)
+{
+    create();
+    std::string english = "Licence.\r\nSecond paragraph.";
+    show_licence(licence_module("lines", "第一行\r\n第二行 two\rthird\r\ntail without end", english));
+    EXPECT_EQ((std::vector<std::string>{"第一行", "第二行 two", "third"}), list_items());
+    EXPECT_EQ(english, english_text());
+}
+
+TEST_F(Licence, AtMost500LinesAndEachLineFitsTheListPainter)
+{
+    create();
+    std::string chinese;
+    for (int i = 0; i < 600; i++)
+        chinese += "行" + std::to_string(i) + "\r\n";
+    std::string wide_line(300, 'w');
+    std::string odd_line = std::string(258, 'o') + "中文"; // a pair may not be split at 259 bytes
+    show_licence(licence_module("cap", wide_line + "\r\n" + odd_line + "\r\n" + chinese, "e"));
+    std::vector<std::string> lines = list_items();
+    ASSERT_EQ(500u, lines.size());
+    EXPECT_EQ(std::string(259, 'w'), lines[0]);
+    EXPECT_EQ(std::string(258, 'o'), lines[1]);
+    EXPECT_EQ("行497", lines[499]);
+}
+
+TEST_F(Licence, TextsOfAFullBufferAreTakenLongerOnesRefused)
+{
+    create();
+    // Short lines keep the edit control's wrapping cheap.
+    std::string exact;
+    while (exact.size() < LICENCE_TEXT_SIZE)
+        exact += std::string(62, 'x') + "\r\n";
+    exact.resize(LICENCE_TEXT_SIZE);
+    exact[0] = 'A';
+    exact[LICENCE_TEXT_SIZE - 1] = 'Z';
+    std::string chinese = "一\r\n";
+    show_licence(licence_module("toolong", chinese, exact + "more"));
+    EXPECT_EQ(1u, list_items().size());
+    EXPECT_EQ("", english_text()); // refused, nothing overrun
+    show_licence(licence_module("exact", chinese, exact));
+    std::string shown = english_text();
+    EXPECT_EQ(exact.size(), shown.size());
+    EXPECT_EQ(exact, shown);
+    EXPECT_EQ(1u, list_items().size()); // the retry did not add the lines again
+}
+
+TEST_F(Licence, AFailedLoadIsRetriedOnTheNextVisitAndASuccessfulOneIsNot)
+{
+    create();
+    // The Chinese text does not inflate: the English one is not even tried.
+    HMODULE broken = crafted_module("broken", {{IDR_LICENCE_CN, bytes_of("not a zlib stream")},
+                                               {IDR_LICENCE_EN, zlib_pack(bytes_of("English"))}});
+    show_licence(broken);
+    EXPECT_TRUE(list_items().empty());
+    EXPECT_EQ("", english_text());
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LICENCE_CN_LIST)));
+
+    // Missing resources fail the same way.
+    show_licence(crafted_module("missing", {}));
+    EXPECT_TRUE(list_items().empty());
+
+    show_licence(licence_module("good", "甲\r\n乙\r\n", "English"));
+    EXPECT_EQ((std::vector<std::string>{"甲", "乙"}), list_items());
+    EXPECT_EQ("English", english_text());
+
+    show_licence(licence_module("other", "丙\r\n", "Other"));
+    EXPECT_EQ((std::vector<std::string>{"甲", "乙"}), list_items());
+    EXPECT_EQ("English", english_text());
+
+    // Only page 2 loads.
+    DestroyWindow(dialog);
+    create();
+    g_state.instance = licence_module("page3", "丁\r\n", "x");
+    show_page(dialog, 3);
+    g_state.instance = setup_module();
+    EXPECT_TRUE(list_items().empty());
+}
+
+// ---- the install step ------------------------------------------------------------
+
+static std::string current_dir()
+{
+    char dir[PATH_SIZE] = "";
+    GetCurrentDirectoryA(sizeof(dir), dir);
+    return dir;
+}
+
+static bool is_dir(const std::string &path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(Wizard, ExistingFolderIsUsedAsItIsNewOneGetsDoc)
+{
+    create();
+    std::string root = fresh_dir("wizard-folders");
+    struct {
+        std::string typed;
+        std::string folder;
+        bool existed;
+    } rows[] = {
+        {root, root, true},
+        {root + "\\new", root + "\\new", false},
+        // Blanks around the path and trailing backslashes are not part of the folder.
+        {root + "\\slash\\", root + "\\slash", false},
+        {root + "\\\\", root, true},
+        {"  " + root + "\\blank \t ", root + "\\blank", false},
+        {root + "\\new\\..\\dots", root + "\\dots", false},
+    };
+    for (const auto &r : rows) {
+        SetDlgItemTextA(dialog, IDC_PATH, r.typed.c_str());
+        MessageAnswerer answerer;
+        EXPECT_EQ(1, prepare_install_dir(dialog)) << r.typed;
+        EXPECT_TRUE(answerer.finish().empty());
+        EXPECT_EQ(r.folder, g_state.install_dir) << r.typed;
+        EXPECT_TRUE(is_dir(r.folder));
+        EXPECT_EQ(!r.existed, is_dir(r.folder + "\\doc")) << r.typed;
+        if (r.existed) {
+            EXPECT_EQ(r.folder, current_dir());
+        }
+        SetCurrentDirectoryA("C:\\");
+    }
+    // A relative path is taken from the current folder, not left relative.
+    SetCurrentDirectoryA(root.c_str());
+    SetDlgItemTextA(dialog, IDC_PATH, "relative");
+    MessageAnswerer answerer;
+    EXPECT_EQ(1, prepare_install_dir(dialog));
+    EXPECT_TRUE(answerer.finish().empty());
+    EXPECT_EQ(root + "\\relative", g_state.install_dir);
+    EXPECT_TRUE(is_dir(root + "\\relative\\doc"));
+    SetCurrentDirectoryA("C:\\");
+}
+
+TEST_F(Wizard, FolderThatCannotBeCreatedGivesTheFolderMessage)
+{
+    create();
+    std::string root = fresh_dir("wizard-missing");
+    std::string too_long = "C:\\" + std::string(300, 'l');
+    // "kl_bihua1_dups_prefered_codes.bin" (33 bytes) must fit under the folder.
+    std::string no_room = root + "\\" + std::string(259 - root.size() - 1 - 1 - 33 + 1, 'r');
+    std::string just_room = no_room.substr(0, no_room.size() - 1);
+    struct {
+        std::string typed;
+        std::string install_dir; // what the state holds afterwards
+    } rows[] = {
+        {root + "\\no\\such", root + "\\no\\such"},
+        {"", ""},
+        {"   ", ""},
+        {too_long, "kept"}, // not cut to 259 bytes and tried
+        {no_room, no_room},
+    };
+    for (const auto &r : rows) {
+        copy_text(g_state.install_dir, sizeof(g_state.install_dir), "kept");
+        SetDlgItemTextA(dialog, IDC_PATH, r.typed.c_str());
+        MessageAnswerer answerer;
+        EXPECT_EQ(0, prepare_install_dir(dialog)) << r.typed;
+        std::vector<SeenMessage> seen = answerer.finish();
+        ASSERT_EQ(1u, seen.size()) << r.typed;
+        EXPECT_EQ(folder_text_cn, seen[0].chinese);
+        EXPECT_EQ(folder_text_en, seen[0].english);
+        EXPECT_EQ(r.install_dir, g_state.install_dir);
+    }
+    EXPECT_FALSE(is_dir(root + "\\no"));
+    EXPECT_FALSE(is_dir(no_room));
+    SetDlgItemTextA(dialog, IDC_PATH, just_room.c_str());
+    MessageAnswerer answerer;
+    EXPECT_EQ(1, prepare_install_dir(dialog));
+    EXPECT_TRUE(answerer.finish().empty());
+    EXPECT_TRUE(is_dir(just_room));
+    SetCurrentDirectoryA("C:\\");
+}
+
+TEST_F(Wizard, ForwardOnPage3WithABadFolderStaysOnPage3)
+{
+    create();
+    std::string root = fresh_dir("wizard-stay");
+    go_to_page3(IDC_DISPLAY_OK);
+    SetDlgItemTextA(dialog, IDC_PATH, (root + "\\a\\b").c_str());
+    std::vector<SeenMessage> seen = send_answering(IDC_NEXT);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(folder_text_en, seen[0].english);
+    EXPECT_EQ(3, g_state.wizard_page);
+    EXPECT_TRUE(IsWindowVisible(item(IDC_NEXT)));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_BACK)));
+    EXPECT_TRUE(IsWindowEnabled(item(IDC_BACK)));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_CANCEL)));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LANGUAGE)));
+    send(IDC_BACK);
+    EXPECT_EQ(2, g_state.wizard_page);
+}
+
+TEST_F(Wizard, PointerOutsideTheWizardIsMovedToItsCentre)
+{
+    create();
+    RECT window;
+    GetWindowRect(dialog, &window);
+    POINT centre = {window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2};
+    SetCursorPos(window.right + 5, window.bottom + 5);
+    POINT at;
+    GetCursorPos(&at);
+    ASSERT_FALSE(PtInRect(&window, at)) << "the pointer cannot be placed outside the wizard here";
+    park_pointer(dialog);
+    GetCursorPos(&at);
+    EXPECT_EQ(centre.x, at.x);
+    EXPECT_EQ(centre.y, at.y);
+    // Inside it stays where it is.
+    SetCursorPos(window.left + 3, window.top + 3);
+    park_pointer(dialog);
+    GetCursorPos(&at);
+    EXPECT_EQ(window.left + 3, at.x);
+    EXPECT_EQ(window.top + 3, at.y);
+}
+
+// A whole install step whose run stops at its first file: a folder is in the way.
+TEST_F(Wizard, InstallStepRecordsChoicesWaitsAndEndsWithTheOutcome)
+{
+    create();
+    std::string folder = fresh_dir("wizard-step");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\pykeys.dic").c_str(), NULL));
+    click(IDC_DESKTOP_ICON); // untick
+    click(IDC_AUTO_START);
+    go_to_page3(IDC_DISPLAY_NO);
+    SendMessageA(item(IDC_LANGUAGE), CB_SETCURSEL, 2, 0);
+    SetDlgItemTextA(dialog, IDC_PATH, folder.c_str());
+    SetCursorPos(0, 0);
+
+    MessageAnswerer answerer;
+    send(IDC_NEXT);
+    std::vector<SeenMessage> seen = answerer.finish();
+
+    ASSERT_FALSE(seen.empty());
+    const SeenMessage &last = seen.back();
+    EXPECT_EQ("安装失败！请检查一下系统后，再重新安装。谢谢！", last.chinese);
+    EXPECT_EQ("Installation failed. Please check your system (quit all Tavik applications) and try again.",
+              last.english);
+    EXPECT_GE(last.seconds, 5.0); // never sooner than 5 seconds after the click
+    EXPECT_EQ(-1, g_state.wizard_page);
+    EXPECT_EQ(0, g_state.want_desktop_icon);
+    EXPECT_EQ(1, g_state.want_auto_start);
+    EXPECT_EQ(2, g_state.force_language);
+    EXPECT_EQ(0, g_state.display_ok);
+    EXPECT_EQ(folder, g_state.install_dir);
+    EXPECT_FALSE(is_dir(folder + "\\doc")); // the folder existed
+    for (int id : {IDC_NEXT, IDC_BACK, IDC_CANCEL})
+        EXPECT_FALSE(IsWindowVisible(item(id))) << id;
+    EXPECT_TRUE(IsWindowVisible(item(IDC_LANGUAGE)));
+    RECT window;
+    GetWindowRect(dialog, &window);
+    POINT at;
+    GetCursorPos(&at);
+    EXPECT_TRUE(PtInRect(&window, at));
+}
+
+// The shipped payload into a new folder: the step ends with the success message.
+TEST_F(Wizard, InstallStepIntoANewFolderEndsWithSuccess)
+{
+    create();
+    std::string folder = fresh_dir("wizard-success") + "\\Tavik";
+    go_to_page3(IDC_DISPLAY_OK);
+    SetDlgItemTextA(dialog, IDC_PATH, folder.c_str());
+
+    MessageAnswerer answerer;
+    send(IDC_NEXT);
+    std::vector<SeenMessage> seen = answerer.finish();
+
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("祝贺您：安装顺利完成！", seen[0].chinese);
+    EXPECT_EQ("Congratulations! Installation Success!", seen[0].english);
+    EXPECT_GE(seen[0].seconds, 5.0);
+    EXPECT_EQ(-1, g_state.wizard_page);
+    EXPECT_EQ(1, g_state.want_desktop_icon);
+    EXPECT_EQ(0, g_state.want_auto_start);
+    EXPECT_EQ(0, g_state.force_language);
+    EXPECT_EQ(1, g_state.display_ok);
+    EXPECT_TRUE(is_dir(folder + "\\doc"));
+    EXPECT_TRUE(file_exists(folder + "\\pykeys.dic"));
+    EXPECT_TRUE(IsWindowVisible(item(IDC_PROGRESS)));
+}
