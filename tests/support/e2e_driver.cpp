@@ -43,7 +43,7 @@ bool start_setup(SetupProcess *setup, const std::string &cwd, const std::string 
     setup->process = pi.hProcess;
     setup->pid = pi.dwProcessId;
     setup->thread_id = pi.dwThreadId;
-    setup->wizard = wait_window(setup->pid, DIALOG_CLASS, WIZARD_TITLE, 30000);
+    setup->wizard = wait_window(setup->pid, DIALOG_CLASS, WIZARD_CAPTION, 30000);
     if (setup->wizard)
         setup->thread_id = GetWindowThreadProcessId(setup->wizard, NULL);
     return setup->wizard != NULL;
@@ -364,7 +364,7 @@ bool sync_wizard(HWND wizard)
 bool wait_message(SetupProcess *setup, DWORD timeout_ms, MessageSeen *seen)
 {
     *seen = MessageSeen{};
-    seen->window = wait_window(setup->pid, DIALOG_CLASS, MESSAGE_TITLE, timeout_ms);
+    seen->window = wait_window(setup->pid, DIALOG_CLASS, MESSAGE_CAPTION, timeout_ms);
     seen->seen_at = GetTickCount64();
     if (!seen->window)
         return false;
@@ -411,10 +411,10 @@ bool run_install_step(SetupProcess *setup, int question_answer, MessageSeen *fin
     post_command(setup->wizard, IDC_NEXT);
     for (;;) {
         if (!progress_shot && GetTickCount64() - start > 2000) {
-            save_screenshot(shots + "-installing");
+            save_screen(shots + "-installing");
             progress_shot = true;
         }
-        if (!find_window(setup->pid, DIALOG_CLASS, MESSAGE_TITLE)) {
+        if (!find_window(setup->pid, DIALOG_CLASS, MESSAGE_CAPTION)) {
             if (GetTickCount64() - start > 180000 || WaitForSingleObject(setup->process, POLL_MS) == WAIT_OBJECT_0)
                 return false;
             continue;
@@ -440,46 +440,7 @@ void take_screenshot(const std::string &name, HWND window)
     if (window)
         call(window, WM_NULL, 0, 0);
     Sleep(300);
-    save_screenshot(name);
-}
-
-LinkInfo read_link(const std::string &path)
-{
-    LinkInfo info = {};
-    HRESULT init = CoInitialize(NULL);
-    IShellLinkA *link = NULL;
-    IPersistFile *file = NULL;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link)) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
-        WCHAR wide[MAX_PATH];
-        if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
-            SUCCEEDED(file->Load(wide, STGM_READ))) {
-            char text[MAX_PATH];
-            info.loaded = true;
-            text[0] = 0;
-            link->GetPath(text, sizeof(text), NULL, SLGP_RAWPATH);
-            info.target = text;
-            text[0] = 0;
-            link->GetWorkingDirectory(text, sizeof(text));
-            info.working_dir = text;
-            text[0] = 0;
-            link->GetDescription(text, sizeof(text));
-            info.description = text;
-            text[0] = 0;
-            link->GetArguments(text, sizeof(text));
-            info.arguments = text;
-            text[0] = 0;
-            link->GetIconLocation(text, sizeof(text), &info.icon_index);
-            info.icon_path = text;
-        }
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    if (SUCCEEDED(init))
-        CoUninitialize();
-    return info;
+    save_screen(name);
 }
 
 std::string special_folder(int csidl)
@@ -490,19 +451,9 @@ std::string special_folder(int csidl)
     return path;
 }
 
-std::vector<std::string> folder_entries(const std::string &dir)
+std::vector<std::string> sorted_entries(const std::string &dir)
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    std::vector<std::string> names = folder_entries(dir);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -568,7 +519,7 @@ void expect_installed_files(const std::string &dir, const std::vector<std::strin
     }
     EXPECT_EQ(121, files);
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, folder_entries(dir)) << "entries of " << dir;
+    EXPECT_EQ(expected, sorted_entries(dir)) << "entries of " << dir;
 }
 
 std::vector<unsigned char> expected_config(char use_bmp_font, int force_language)
@@ -609,7 +560,7 @@ void expect_link(const std::string &link, const std::string &dir, const char *pr
     EXPECT_TRUE(same_path(dir, info.working_dir)) << link << " works in " << info.working_dir;
     EXPECT_EQ(std::string(name), info.description) << link;
     EXPECT_EQ("", info.arguments) << link;
-    EXPECT_TRUE(same_path(target, info.icon_path)) << link << " icon " << info.icon_path;
+    EXPECT_TRUE(same_path(target, info.icon_file)) << link << " icon " << info.icon_file;
     EXPECT_EQ(0, info.icon_index) << link;
 }
 
@@ -618,7 +569,7 @@ void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool d
     std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + names.group;
     std::vector<std::string> in_group = {std::string(names.engine) + ".lnk", std::string(names.uninstall) + ".lnk"};
     std::sort(in_group.begin(), in_group.end());
-    EXPECT_EQ(in_group, folder_entries(group)) << group;
+    EXPECT_EQ(in_group, sorted_entries(group)) << group;
     expect_link(group + "\\" + names.engine + ".lnk", dir, "TVK.exe", names.engine);
     expect_link(group + "\\" + names.uninstall + ".lnk", dir, "TVKUnInstall.exe", names.uninstall);
 
@@ -630,7 +581,7 @@ void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool d
         expect_link(desk + "\\" + names.editor + ".lnk", dir, "Mereda.exe", names.editor);
         expect_link(desk + "\\" + names.engine + ".lnk", dir, "TVK.exe", names.engine);
     }
-    EXPECT_EQ(on_desk, folder_entries(desk)) << desk;
+    EXPECT_EQ(on_desk, sorted_entries(desk)) << desk;
 
     std::string boot = special_folder(CSIDL_STARTUP);
     std::vector<std::string> at_boot;

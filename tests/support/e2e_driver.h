@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#define WIZARD_TITLE "Tavik Chinese Input Engine Installer"
-#define MESSAGE_TITLE "Mereda Install Message"
-#define CHOOSER_TITLE "Choose Destination Directory"
+#include "support/install_support.h"
+
+#define WIZARD_CAPTION "Tavik Chinese Input Engine Installer"
+#define MESSAGE_CAPTION "Mereda Install Message"
+#define CHOOSER_CAPTION "Choose Destination Directory"
 #define DIALOG_CLASS "#32770"
 
 // One started installer process.
@@ -92,20 +94,9 @@ bool run_install_step(SetupProcess *setup, int question_answer, MessageSeen *fin
 // Saves a screenshot once the window (when given) has had the chance to paint.
 void take_screenshot(const std::string &name, HWND window);
 
-// Shell links read back with IShellLinkA.
-struct LinkInfo {
-    bool loaded;
-    std::string target;
-    std::string working_dir;
-    std::string description;
-    std::string arguments;
-    std::string icon_path;
-    int icon_index;
-};
-LinkInfo read_link(const std::string &path);
 std::string special_folder(int csidl);
 // Names in a folder, without "." and "..", sorted.
-std::vector<std::string> folder_entries(const std::string &dir);
+std::vector<std::string> sorted_entries(const std::string &dir);
 // Removes the installer's shortcuts (all three scripts' names) from the prefix's user folders.
 void remove_installer_shortcuts(void);
 

@@ -127,7 +127,7 @@ std::string screenshot_dir(void)
     return dir;
 }
 
-bool save_screenshot(const std::string &name)
+bool save_screen(const std::string &name)
 {
     int w = 0, h = 0;
     std::vector<unsigned char> rgb;

@@ -15,6 +15,6 @@ bool capture_screen(int *width, int *height, std::vector<unsigned char> *rgb);
 std::string screenshot_dir(void);
 
 // Saves the screen as <screenshot_dir>\<name>.png; false when nothing could be saved.
-bool save_screenshot(const std::string &name);
+bool save_screen(const std::string &name);
 
 #endif
