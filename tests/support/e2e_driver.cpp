@@ -178,13 +178,23 @@ void post_command(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+static bool thread_info(SetupProcess *setup, GUITHREADINFO *info)
+{
+    *info = GUITHREADINFO{};
+    info->cbSize = sizeof(*info);
+    return GetGUIThreadInfo(setup->thread_id, info) != 0;
+}
+
 HWND focused_window(SetupProcess *setup)
 {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(setup->thread_id, &info))
-        return NULL;
-    return info.hwndFocus;
+    GUITHREADINFO info;
+    return thread_info(setup, &info) ? info.hwndFocus : NULL;
+}
+
+HWND active_window(SetupProcess *setup)
+{
+    GUITHREADINFO info;
+    return thread_info(setup, &info) ? info.hwndActive : NULL;
 }
 
 bool focus_control(SetupProcess *setup, HWND dialog, int id)
@@ -192,6 +202,8 @@ bool focus_control(SetupProcess *setup, HWND dialog, int id)
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return false;
+    // Windows of other programs on the same display may have taken the activation.
+    SetForegroundWindow(GetAncestor(dialog, GA_ROOT));
     // The dialog manager moves the focus itself, on its own thread.
     call(dialog, WM_NEXTDLGCTL, (WPARAM)control, TRUE);
     if (focused_window(setup) == control)

@@ -48,6 +48,8 @@ void post_command(HWND dialog, int id);
 // Moves the keyboard focus of the installer to a control of the dialog.
 bool focus_control(SetupProcess *setup, HWND dialog, int id);
 HWND focused_window(SetupProcess *setup);
+// The installer thread's active window; another program on the display can take it away.
+HWND active_window(SetupProcess *setup);
 // Posts the key down and up of a virtual key to the focused control.
 void press_key(SetupProcess *setup, int vk);
 
