@@ -435,6 +435,16 @@ TEST_F(EndToEnd, EnterKeyClicksFocusedPushButtonElseForward)
         ASSERT_TRUE(sync_wizard(w));
         EXPECT_EQ(page, current_page(w)) << "Enter on Back did more than go back";
     }
+    // On Browse: the chooser, not the next page.
+    ASSERT_TRUE(focus_control(&setup, w, IDC_BROWSE));
+    press_key(&setup, VK_RETURN);
+    HWND chooser = wait_window(setup.pid, DIALOG_CLASS, CHOOSER_CAPTION, 10000);
+    ASSERT_TRUE(chooser) << "Enter on Browse opened no chooser";
+    EXPECT_EQ(0, current_page(w)) << page_mismatch(w, 0);
+    PostMessageA(GetDlgItem(chooser, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(wait_gone(chooser, 10000));
+    ASSERT_TRUE(sync_wizard(w));
+    EXPECT_EQ(0, current_page(w)) << page_mismatch(w, 0);
     // On the auto-start box of page 0: forward, the box not ticked by the key.
     ASSERT_TRUE(focus_control(&setup, w, IDC_AUTO_START));
     press_key(&setup, VK_RETURN);
