@@ -58,7 +58,7 @@ trap finish EXIT
 
 win() { local p=${1//\//\\}; echo "Z:$p"; }
 results=$out/results.tsv
-rm -f "$results"
+rm -f "$results" "$out"/*.log
 bench=("${nodac[@]}" wine "$build/bench/tavik_bench.exe")
 setup=$(win "$build/TavikSetup.exe")
 status=0
@@ -66,6 +66,13 @@ echo "bench: install runs, floor and NSIS silent installs ($reps repetitions)"
 "${bench[@]}" --install --out "$(win "$results")" --reps "$reps" --setup "$setup" \
   nsis-zlib "$(win "$nsis/tavik-nsis-zlib.exe")" nsis-lzma "$(win "$nsis/tavik-nsis-lzma.exe")" \
   </dev/null >"$out/install.log" 2>&1 || status=1
+echo "bench: first install runs of fresh processes"
+for i in $(seq 0 $((reps - 1))); do
+  "${bench[@]}" --cold --out "$(win "$results")" --setup "$setup" --index "$i" \
+    </dev/null >>"$out/cold.log" 2>&1 || status=1
+  "${bench[@]}" --cold-phases --out "$(win "$results")" --setup "$setup" --index "$i" \
+    </dev/null >>"$out/cold.log" 2>&1 || status=1
+done
 echo "bench: start-up"
 "${bench[@]}" --startup --out "$(win "$results")" --reps "$startup_reps" \
   tavik "Tavik Chinese Input Engine Installer" "$setup" \
