@@ -30,7 +30,9 @@ UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     }
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT *item = (const DRAWITEMSTRUCT *)lparam;
-        if (item->CtlID != IDC_CHOOSER_DIR_LABEL && item->CtlID != IDC_CHOOSER_DRIVE_LABEL)
+        // Cancel is owner-drawn from here on: left undrawn it would be an invisible button.
+        if (item->CtlID != IDC_CHOOSER_DIR_LABEL && item->CtlID != IDC_CHOOSER_DRIVE_LABEL &&
+            item->CtlID != IDCANCEL)
             return FALSE;
         draw_owner_button(item);
         return TRUE;

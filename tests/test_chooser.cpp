@@ -119,14 +119,14 @@ TEST_F(Chooser, OtherCommandsAndMessagesAreLeftToThePlatformDialog)
     }
 }
 
-TEST_F(Chooser, OnlyTheTwoLabelsAreDrawnByTheHook)
+TEST_F(Chooser, TheTwoLabelsAndCancelAreDrawnByTheHook)
 {
     create_template();
     const COLORREF sentinel = RGB(1, 2, 3);
     struct {
         int id;
         BOOL handled;
-    } rows[] = {{IDC_CHOOSER_DIR_LABEL, TRUE}, {IDC_CHOOSER_DRIVE_LABEL, TRUE}, {IDCANCEL, FALSE}, {IDOK, FALSE}};
+    } rows[] = {{IDC_CHOOSER_DIR_LABEL, TRUE}, {IDC_CHOOSER_DRIVE_LABEL, TRUE}, {IDCANCEL, TRUE}, {IDOK, FALSE}};
     for (const auto &r : rows) {
         BITMAPINFO info = {};
         info.bmiHeader = {sizeof(info.bmiHeader), 160, -30, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -141,7 +141,7 @@ TEST_F(Chooser, OnlyTheTwoLabelsAreDrawnByTheHook)
         DRAWITEMSTRUCT d = {ODT_BUTTON, (UINT)r.id, 0, ODA_DRAWENTIRE, 0, item(r.id), dc, all, 0};
         EXPECT_EQ((UINT_PTR)r.handled, folder_hook_proc(dialog, WM_DRAWITEM, r.id, (LPARAM)&d)) << r.id;
         GdiFlush();
-        DWORD p = pixels[2 * 160 + 2];
+        DWORD p = pixels[5 * 160 + 5]; // inside any bevel, above the caption
         COLORREF corner = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
         EXPECT_EQ(r.handled ? GetSysColor(COLOR_BTNFACE) : sentinel, corner) << r.id;
         SelectObject(dc, old);

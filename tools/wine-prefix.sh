@@ -15,6 +15,7 @@ cat > "$root/fonts-latin.conf" <<CONF
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
 <fontconfig>
   <dir>/usr/share/fonts/truetype/dejavu</dir>
+  <selectfont><rejectfont><glob>*/DejaVuMathTeXGyre.ttf</glob></rejectfont></selectfont>
   <cachedir>$root/fontcache</cachedir>
 </fontconfig>
 CONF
