@@ -26,8 +26,7 @@ int inflate_payload(HMODULE module, int id, unsigned char *buffer, unsigned long
                     unsigned long *size);
 // A copy of this program whose "TEXT" resources hold every payload of source cut to
 // fraction of its bytes, but to no more than max_bytes, packed again at level 9.
-HMODULE make_payload_set(HMODULE source, const std::string &path, double fraction,
-                         unsigned long max_bytes);
+HMODULE make_payload_set(HMODULE source, const std::string &path, double fraction, unsigned long max_bytes);
 
 // install_bench.cpp
 // Prepares g_state for run_install: scratch folders, the hidden progress window.
@@ -41,12 +40,11 @@ int run_engine(const std::string &folder);
 // Each file is also written the floor's way into side, timed as floor_write, before
 // or after the run's write by turns (order 0 or 1 picks which way round the turns go).
 struct PhaseTimes {
-    double allocation, progress, removal, inflate, write, existence, attribute_reads,
-        attribute_sets, config, shortcuts;
+    double allocation, progress, removal, inflate, write, existence, attribute_reads, attribute_sets, config,
+        shortcuts;
     double floor_write;
 };
-int run_instrumented(const std::string &folder, const std::string &side, int order,
-                     PhaseTimes *times);
+int run_instrumented(const std::string &folder, const std::string &side, int order, PhaseTimes *times);
 
 // child_bench.cpp
 // Seconds from CreateProcess until the process ends; -1 when it could not start.
@@ -60,12 +58,12 @@ int first_window_memory(const std::string &command_line, const char *title, SIZE
                         SIZE_T *private_bytes);
 
 struct WizardMemory {
-    int reached;              // 0 wizard not found, 1 first page, 2 install ran, 3 success message
-    double install_seconds;   // forward on the last page to the final message
-    SIZE_T idle_working_set;  // on the first page
+    int reached;             // 0 wizard not found, 1 first page, 2 install ran, 3 success message
+    double install_seconds;  // forward on the last page to the final message
+    SIZE_T idle_working_set; // on the first page
     SIZE_T idle_private;
-    SIZE_T peak_working_set;  // during the whole run
-    SIZE_T peak_private;      // highest sample
+    SIZE_T peak_working_set; // during the whole run
+    SIZE_T peak_private;     // highest sample
     int installed_files;
 };
 // Walks TavikSetup.exe's wizard through an install into folder, sampling its memory.

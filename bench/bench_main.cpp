@@ -21,8 +21,8 @@ struct Options {
     const char *setup;
     const char *scratch;
     int reps;
-    int sample_only; // the sample payload set alone, no smaller or larger sets
-    int index;       // repetition number of a one-shot mode
+    int sample_only;                     // the sample payload set alone, no smaller or larger sets
+    int index;                           // repetition number of a one-shot mode
     std::vector<std::string> installers; // NSIS: label, exe; start-up: label, title, exe
 };
 
@@ -49,13 +49,11 @@ static int same_files(const std::string &a, const std::string &b)
         if (!manifest[i].id || !strcmp(manifest[i].file_name, "chipadui.ini"))
             continue;
         WIN32_FILE_ATTRIBUTE_DATA x, y;
-        if (!GetFileAttributesExA((a + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard,
-                                  &x) ||
-            !GetFileAttributesExA((b + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard,
-                                  &y) ||
+        if (!GetFileAttributesExA((a + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard, &x) ||
+            !GetFileAttributesExA((b + "\\" + manifest[i].file_name).c_str(), GetFileExInfoStandard, &y) ||
             x.nFileSizeLow != y.nFileSizeLow || x.nFileSizeHigh != y.nFileSizeHigh) {
-            fprintf(stderr, "bench: %s differs between %s and %s\n", manifest[i].file_name,
-                    a.c_str(), b.c_str());
+            fprintf(stderr, "bench: %s differs between %s and %s\n", manifest[i].file_name, a.c_str(),
+                    b.c_str());
             return 0;
         }
     }
@@ -99,8 +97,7 @@ static int check_and_clear(const Options *o, const PayloadSet *set)
     return ok;
 }
 
-static double time_nsis(const Options *o, const std::string &label, const std::string &exe,
-                        int *ok)
+static double time_nsis(const Options *o, const std::string &label, const std::string &exe, int *ok)
 {
     std::string folder = std::string(o->scratch) + "\\" + label;
     remove_tree(folder);
@@ -190,8 +187,7 @@ static int bench_install(const Options *o, FILE *out)
                 for (int step = 0; step < 2; step++) {
                     int floor = (step + rep) % 2 == 0;
                     double seconds = time_set(o, set, floor, &ok);
-                    record(out, "time", std::string(floor ? "floor x" : "run x") + set->name, rep,
-                           seconds);
+                    record(out, "time", std::string(floor ? "floor x" : "run x") + set->name, rep, seconds);
                 }
                 if (!check_and_clear(o, set))
                     ok = 0;
@@ -295,8 +291,7 @@ static void measure_rise(FILE *out, const char *name, int (*step)(void *), void 
     std::string n = name;
     record(out, "memory", n + " ok", 0, ok);
     record(out, "memory", n + " private rise", 0, (double)private_after - (double)private_before);
-    record(out, "memory", n + " private peak rise", 0,
-           (double)sampler.peak_private - (double)private_before);
+    record(out, "memory", n + " private peak rise", 0, (double)sampler.peak_private - (double)private_before);
     record(out, "memory", n + " working set rise", 0, (double)ws_after - (double)ws_before);
     record(out, "memory", n + " working set peak rise", 0,
            (double)sampler.peak_working_set - (double)ws_before);
@@ -381,8 +376,7 @@ static int bench_startup_steps(const Options *o, FILE *out)
     double t4 = now_seconds();
     g_state.app_icon = LoadIconA(setup, MAKEINTRESOURCEA(IDI_APP));
     double t5 = now_seconds();
-    g_state.wizard_window =
-        CreateDialogParamA(setup, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
+    g_state.wizard_window = CreateDialogParamA(setup, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
     double t6 = now_seconds();
     int visible = g_state.wizard_window && IsWindowVisible(g_state.wizard_window);
     const struct {
@@ -413,9 +407,7 @@ static int bench_smoke(const Options *o)
         fprintf(stderr, "smoke: cannot load %s or prepare the engine\n", o->setup);
         return 0;
     }
-    PayloadSet tiny = {"tiny", make_payload_set(setup, std::string(o->scratch) + "\\tiny.exe",
-                                                1.0, 64),
-                       1};
+    PayloadSet tiny = {"tiny", make_payload_set(setup, std::string(o->scratch) + "\\tiny.exe", 1.0, 64), 1};
     if (!tiny.module) {
         fprintf(stderr, "smoke: no tiny payload set\n");
         return 0;
@@ -427,8 +419,8 @@ static int bench_smoke(const Options *o)
     std::string floor = folder_of(o, "floor", 0), run = folder_of(o, "run", 0);
     int floor_files = count_files(floor, &floor_bytes);
     int run_files = count_files(run, &run_bytes);
-    if (!ok || floor_files != manifest_files() || run_files != manifest_files() ||
-        floor_bytes == 0 || !same_files(floor, run)) {
+    if (!ok || floor_files != manifest_files() || run_files != manifest_files() || floor_bytes == 0 ||
+        !same_files(floor, run)) {
         fprintf(stderr, "smoke: floor %d files %llu bytes, run %d files %llu bytes\n", floor_files,
                 floor_bytes, run_files, run_bytes);
         return 0;
@@ -500,15 +492,14 @@ int main(int argc, char **argv)
 {
     Options o = {};
     if (!parse(argc, argv, &o)) {
-        fprintf(stderr,
-                "usage: tavik_bench --smoke [--setup EXE]\n"
-                "       tavik_bench --install --out FILE [--reps N] [--setup EXE] [--scratch DIR]"
-                " [--sample-only] [LABEL NSIS-EXE]...\n"
-                "       tavik_bench --startup --out FILE [--reps N] LABEL TITLE EXE...\n"
-                "       tavik_bench --startup-steps --out FILE [--setup EXE] [--index N]\n"
-                "       tavik_bench --cold|--cold-phases --out FILE [--setup EXE] [--index N]\n"
-                "       tavik_bench --memory --out FILE [--setup EXE] [--scratch DIR]"
-                " [LABEL TITLE EXE]...\n");
+        fprintf(stderr, "usage: tavik_bench --smoke [--setup EXE]\n"
+                        "       tavik_bench --install --out FILE [--reps N] [--setup EXE] [--scratch DIR]"
+                        " [--sample-only] [LABEL NSIS-EXE]...\n"
+                        "       tavik_bench --startup --out FILE [--reps N] LABEL TITLE EXE...\n"
+                        "       tavik_bench --startup-steps --out FILE [--setup EXE] [--index N]\n"
+                        "       tavik_bench --cold|--cold-phases --out FILE [--setup EXE] [--index N]\n"
+                        "       tavik_bench --memory --out FILE [--setup EXE] [--scratch DIR]"
+                        " [LABEL TITLE EXE]...\n");
         return 2;
     }
     if (!strcmp(o.mode, "smoke"))

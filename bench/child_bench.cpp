@@ -128,9 +128,8 @@ int first_window_memory(const std::string &command_line, const char *title, SIZE
 static int send_command(HWND window, int id)
 {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                               (LPARAM)GetDlgItem(window, id), SMTO_ABORTIFHUNG, 10000,
-                               &result) != 0;
+    return SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(window, id),
+                               SMTO_ABORTIFHUNG, 10000, &result) != 0;
 }
 
 static int control_visible(HWND window, int id)
@@ -143,12 +142,12 @@ static int control_visible(HWND window, int id)
 static int walk_pages(HWND wizard, const std::string &folder)
 {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(GetDlgItem(wizard, IDC_PATH), WM_SETTEXT, 0, (LPARAM)folder.c_str(),
-                        SMTO_ABORTIFHUNG, 10000, &result);
+    SendMessageTimeoutA(GetDlgItem(wizard, IDC_PATH), WM_SETTEXT, 0, (LPARAM)folder.c_str(), SMTO_ABORTIFHUNG,
+                        10000, &result);
     if (!send_command(wizard, IDC_NEXT) || !control_visible(wizard, IDC_DISPLAY_OK))
         return 0;
-    SendMessageTimeoutA(GetDlgItem(wizard, IDC_DISPLAY_OK), BM_SETCHECK, BST_CHECKED, 0,
-                        SMTO_ABORTIFHUNG, 10000, &result);
+    SendMessageTimeoutA(GetDlgItem(wizard, IDC_DISPLAY_OK), BM_SETCHECK, BST_CHECKED, 0, SMTO_ABORTIFHUNG,
+                        10000, &result);
     if (!send_command(wizard, IDC_NEXT) || !control_visible(wizard, IDC_LICENCE_ENGLISH))
         return 0;
     return send_command(wizard, IDC_NEXT) && control_visible(wizard, IDC_LANGUAGE);
@@ -175,8 +174,7 @@ int walk_wizard(const std::string &setup_exe, const std::string &folder, WizardM
     }
     // The install step blocks the wizard until its final message: post, do not send.
     double start = now_seconds();
-    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED),
-                 (LPARAM)GetDlgItem(wizard, IDC_NEXT));
+    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_CLICKED), (LPARAM)GetDlgItem(wizard, IDC_NEXT));
     HWND message = NULL;
     while (!message && now_seconds() - start < 180) {
         sample_memory(process.hProcess, memory, 0);

@@ -34,9 +34,8 @@ int prepare_engine(HMODULE module, const std::string &scratch)
     InitCommonControlsEx(&controls);
     HWND window = CreateWindowExA(0, "STATIC", "bench", WS_POPUP, 0, 0, 400, 60, NULL, NULL,
                                   GetModuleHandleA(NULL), NULL);
-    HWND bar = window ? CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 10, 10, 294,
-                                        14, window, (HMENU)(INT_PTR)IDC_PROGRESS,
-                                        GetModuleHandleA(NULL), NULL)
+    HWND bar = window ? CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 10, 10, 294, 14,
+                                        window, (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL)
                       : NULL;
     g_state.wizard_window = window;
     return bar != NULL;
@@ -45,8 +44,7 @@ int prepare_engine(HMODULE module, const std::string &scratch)
 // One CreateFileA, one WriteFile, one CloseHandle: the least a file can cost.
 static int write_floor_file(const char *path, const unsigned char *data, unsigned long size)
 {
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     DWORD written = 0;
@@ -113,14 +111,13 @@ static void attribute_calls(const char *path, int read_only, int hidden, PhaseTi
     if (hidden)
         SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_HIDDEN);
     if (read_only)
-        SetFileAttributesA(path, attributes | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) |
-                                     FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(path, attributes | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | FILE_ATTRIBUTE_READONLY);
     times->attribute_sets += now_seconds() - read;
 }
 
 // The same bytes written the floor's way into side, for comparison; not part of the run.
-static double floor_twin_seconds(const std::string &side, const char *file_name,
-                                 const unsigned char *data, unsigned long size)
+static double floor_twin_seconds(const std::string &side, const char *file_name, const unsigned char *data,
+                                 unsigned long size)
 {
     char twin[PATH_SIZE];
     if (!format_path(twin, sizeof(twin), "%s\\%s", side.c_str(), file_name))
@@ -146,8 +143,7 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
         int inflated = inflate_payload(g_state.instance, entry->id, scratch, SCRATCH_SIZE, &size);
         times->inflate += now_seconds() - start;
         char path[PATH_SIZE];
-        if (!inflated || !format_path(path, sizeof(path), "%s\\%s", g_state.install_dir,
-                                      entry->file_name)) {
+        if (!inflated || !format_path(path, sizeof(path), "%s\\%s", g_state.install_dir, entry->file_name)) {
             ok = 0;
             continue;
         }
@@ -168,8 +164,7 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
     return ok;
 }
 
-int run_instrumented(const std::string &folder, const std::string &side, int order,
-                     PhaseTimes *times)
+int run_instrumented(const std::string &folder, const std::string &side, int order, PhaseTimes *times)
 {
     if (!copy_text(g_state.install_dir, sizeof(g_state.install_dir), folder.c_str()))
         return 0;

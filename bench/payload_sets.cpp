@@ -33,8 +33,7 @@ static std::vector<int> payload_ids(void)
     return ids;
 }
 
-HMODULE make_payload_set(HMODULE source, const std::string &path, double fraction,
-                         unsigned long max_bytes)
+HMODULE make_payload_set(HMODULE source, const std::string &path, double fraction, unsigned long max_bytes)
 {
     char self[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, self, sizeof(self));
@@ -71,6 +70,5 @@ HMODULE make_payload_set(HMODULE source, const std::string &path, double fractio
         ok = 0;
     if (!ok)
         return NULL;
-    return LoadLibraryExA(path.c_str(), NULL,
-                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
