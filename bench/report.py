@@ -81,7 +81,8 @@ def payload_bytes(manifest, payload):
     return len(sizes), cut
 
 
-def machine():
+def machine(results, load_end):
+    """The machine and the time of the last measurement (the newest results file)."""
     cpu = "unknown"
     with open("/proc/cpuinfo") as f:
         for line in f:
@@ -98,15 +99,18 @@ def machine():
                               timeout=30).stdout.strip()
     except (OSError, subprocess.SubprocessError):
         wine = "unknown"
-    with open("/proc/loadavg") as f:
-        load_now = " ".join(f.read().split()[:3])
+    if not load_end:
+        with open("/proc/loadavg") as f:
+            load_end = " ".join(f.read().split()[:3])
+    last = max(os.path.getmtime(r) for r in results if r and os.path.exists(r))
+    when = datetime.datetime.fromtimestamp(last, datetime.timezone.utc)
     return [
-        ("date", datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")),
+        ("date", when.strftime("%Y-%m-%d %H:%M UTC")),
         ("CPU", f"{cpu}, {os.cpu_count()} logical CPUs (nproc)"),
         ("memory", mem),
         ("kernel", f"{platform.system()} {platform.release()}"),
         ("Wine", wine),
-        ("load average at the end", load_now),
+        ("load average at the end", load_end),
     ]
 
 
@@ -178,7 +182,7 @@ def build(args):
     out.append("")
     out.append("| | |")
     out.append("|---|---|")
-    for k, v in machine():
+    for k, v in machine([args.results, args.results_nolinks], args.load_end):
         out.append(f"| {k} | {v} |")
     if args.load_start:
         out.append(f"| load average at the start | {args.load_start} |")
@@ -475,6 +479,7 @@ def main():
     ap.add_argument("--packed", help="folder of the packed <id>.z streams")
     ap.add_argument("--manifest", required=True)
     ap.add_argument("--load-start", default="")
+    ap.add_argument("--load-end", default="")
     ap.add_argument("--notes", help="Markdown appended before the ratio lines")
     ap.add_argument("--out", required=True)
     args = ap.parse_args()

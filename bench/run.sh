@@ -96,10 +96,11 @@ rm -f "$results_nolinks" "$run/prefix/drive_c/windows/system32/winemenubuilder.e
 "${bench[@]}" --install --sample-only --out "$(win "$results_nolinks")" --reps "$reps" --setup "$setup" \
   nsis-zlib "$(win "$nsis/tavik-nsis-zlib.exe")" nsis-lzma "$(win "$nsis/tavik-nsis-lzma.exe")" \
   </dev/null >"$out/install-nolinks.log" 2>&1 || status=1
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 [ $status = 0 ] || echo "bench: a measurement failed; see $out/*.log" >&2
 
 python3 "$here/bench/report.py" --results "$results" --results-nolinks "$results_nolinks" --setup-exe "$build/TavikSetup.exe" \
   --nsis-zlib "$nsis/tavik-nsis-zlib.exe" --nsis-lzma "$nsis/tavik-nsis-lzma.exe" \
   --payload "$build/gen/payload" --packed "$build/gen/packed" --manifest "$here/install/manifest.cpp" \
-  --load-start "$load_start" --notes "$here/bench/findings.md" --out "$here/docs/benchmarks.md"
+  --load-start "$load_start" --load-end "$load_end" --notes "$here/bench/findings.md" --out "$here/docs/benchmarks.md"
 exit $status
