@@ -11,7 +11,7 @@ out=$build/bench
 nsis=$out/nsis
 mkdir -p "$nsis"
 
-CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2} BUILD_DIR=$build "$here/tools/build.sh"
+BUILD_DIR=$build "$here/tools/build.sh"
 cmake --build "$build" --target tavik_bench
 
 # The peer installers, made again only when their script changes (LZMA takes a minute or two).
