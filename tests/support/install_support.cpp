@@ -96,7 +96,7 @@ static std::string control_text(HWND dialog, int id)
     DWORD_PTR result = 0;
     HWND control = GetDlgItem(dialog, id);
     if (control)
-        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 2000,
+        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 2000,
                             &result);
     return text;
 }
@@ -107,8 +107,14 @@ static void watch_messages(void)
     while (watcher.running) {
         HWND dialog = FindWindowA(NULL, MESSAGE_TITLE);
         if (dialog && dialog != answered && IsWindowVisible(dialog)) {
-            SeenMessage seen = {MESSAGE_TITLE, control_text(dialog, IDC_MSG_CHINESE),
-                                control_text(dialog, IDC_MSG_ENGLISH)};
+            // A thread that ran long without taking messages counts as hung for a
+            // while, so the texts are read without giving up on hung windows.
+            std::string chinese = control_text(dialog, IDC_MSG_CHINESE);
+            for (int i = 0; i < 100 && chinese.empty() && IsWindow(dialog); i++) {
+                Sleep(10);
+                chinese = control_text(dialog, IDC_MSG_CHINESE);
+            }
+            SeenMessage seen = {MESSAGE_TITLE, chinese, control_text(dialog, IDC_MSG_ENGLISH)};
             int answer = IDC_MSG_OK;
             {
                 std::lock_guard<std::mutex> hold(watcher.lock);
