@@ -43,8 +43,11 @@ int write_install_file(const char *file_name, const void *data, unsigned long si
     size_t written = size ? fwrite(data, 1, size, file) : 0;
     // A short close means the data never reached the disk either.
     int closed = fclose(file) == 0;
-    if (written != size || !closed)
+    if (written != size || !closed) {
+        // Cut short by a full disk: a partial file would pass for a whole one.
+        remove(path);
         return 0;
+    }
     if (!set_read_only && !set_hidden)
         return 1;
     DWORD attributes = GetFileAttributesA(path);

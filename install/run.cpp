@@ -11,6 +11,7 @@
 #include "../shell/format.h"
 #include "../shell/message.h"
 #include "../shell/state.h"
+#include "image_extent.h"
 #include "install.h"
 #include "manifest.h"
 #include "profiles.h"
@@ -148,8 +149,27 @@ static int install_with(unsigned char *scratch)
     return 1;
 }
 
+// A copy cut short, as by a broken download, can still start where the loader is lenient;
+// then its payload cannot be vouched for and nothing is installed from it.
+static int installer_file_is_whole(void)
+{
+    char path[PATH_SIZE];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    const unsigned char *image = (const unsigned char *)GetModuleHandleA(NULL);
+    MEMORY_BASIC_INFORMATION headers;
+    if (n == 0 || n >= sizeof(path) || !GetFileAttributesExA(path, GetFileExInfoStandard, &file) || !image ||
+        VirtualQuery(image, &headers, sizeof(headers)) != sizeof(headers))
+        return 1;
+    unsigned long long extent = image_file_extent(image, headers.RegionSize);
+    unsigned long long size = (unsigned long long)file.nFileSizeHigh << 32 | file.nFileSizeLow;
+    return size >= extent;
+}
+
 int run_install(void)
 {
+    if (!installer_file_is_whole())
+        return 0;
     unsigned char *scratch = (unsigned char *)malloc(SCRATCH_SIZE);
     if (!scratch) {
         show_message(shared_text[TEXT_NO_MEMORY_CN], shared_text[TEXT_NO_MEMORY_EN], MESSAGE_NOTICE,

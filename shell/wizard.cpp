@@ -215,6 +215,9 @@ static int read_install_dir(HWND dialog)
         g_state.install_dir[0] = 0;
         return 0;
     }
+    // Reserved names ("nul", "con.txt") come back as devices.
+    if (names_a_device(g_state.install_dir))
+        return 0;
     tidy_typed_path(g_state.install_dir);
     return g_state.install_dir[0] && folder_leaves_room(g_state.install_dir, longest_installed_name());
 }

@@ -43,6 +43,11 @@ void tidy_typed_path(char *path)
     }
 }
 
+int names_a_device(const char *full_path)
+{
+    return strncmp(full_path, "\\\\.\\", 4) == 0;
+}
+
 int folder_leaves_room(const char *folder, size_t longest_name)
 {
     return strlen(folder) + 1 + longest_name < 260;

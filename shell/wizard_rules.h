@@ -12,6 +12,9 @@ int drop_trailing_backslash(char *path);
 // Trims blanks around a typed path and drops its trailing backslashes, so that
 // "  C:\Tavik\ " becomes "C:\Tavik" and "C:\" becomes "C:".
 void tidy_typed_path(char *path);
+// 1 for a full path in the device namespace, such as "\\.\NUL" for a typed "C:\x\nul":
+// a device is no folder to install into.
+int names_a_device(const char *full_path);
 // 1 when every installed name still fits in a 260-byte path under folder.
 int folder_leaves_room(const char *folder, size_t longest_name);
 // Appends a backslash unless path ends in one; 0 (path unchanged) when it would not fit.

@@ -1,0 +1,339 @@
+// The real TavikSetup.exe on an English system against bad paths, a damaged exe, a kill, and what it writes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "install/manifest.h"
+#include "resources/ids.h"
+#include "support/e2e_driver.h"
+#include "support/e2e_faults.h"
+#include "support/tavik_test.h"
+
+static const char *const NO_FOLDER_CN =
+    "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
+static const char *const NO_FOLDER_EN = "Cannot create folder! Please check folder path.";
+// "kl_bihua1_dups_prefered_codes.bin", the longest installed name.
+static const size_t LONGEST_NAME = 33;
+
+class Faults : public ::testing::Test
+{
+  protected:
+    SetupProcess setup = {};
+    void SetUp() override { remove_installer_shortcuts(); }
+    void TearDown() override { end_setup(&setup); }
+
+    void start(const std::string &exe = "")
+    {
+        ASSERT_TRUE(start_setup(&setup, "C:\\", exe)) << "no visible wizard \"" WIZARD_CAPTION "\"";
+        ASSERT_TRUE(wait_page(setup.wizard, 0, 10000)) << page_mismatch(setup.wizard, 0);
+    }
+
+    // Forward on page 3 with a folder that must be refused: the folder message, then page 3 again.
+    void expect_folder_refused(const std::string &what)
+    {
+        post_command(setup.wizard, IDC_NEXT);
+        MessageSeen m;
+        ASSERT_TRUE(wait_message(&setup, 20000, &m)) << what << ": no message";
+        EXPECT_EQ(std::string(NO_FOLDER_CN), m.chinese) << what;
+        EXPECT_EQ(std::string(NO_FOLDER_EN), m.english) << what;
+        EXPECT_TRUE(m.ok && !m.yes && !m.no) << what;
+        EXPECT_EQ(setup.wizard, m.owner) << what;
+        ASSERT_TRUE(answer_message(m.window, IDC_MSG_OK)) << what;
+        ASSERT_TRUE(sync_wizard(setup.wizard));
+        EXPECT_EQ(3, current_page(setup.wizard)) << what << ":" << page_mismatch(setup.wizard, 3);
+        EXPECT_TRUE(IsWindowEnabled(setup.wizard)) << what;
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(setup.process, 0)) << what << ": the installer ended";
+    }
+
+    void back_to_first_page()
+    {
+        for (int page = current_page(setup.wizard) - 1; page >= 0; page--) {
+            post_command(setup.wizard, IDC_BACK);
+            ASSERT_TRUE(wait_page(setup.wizard, page, 10000)) << page_mismatch(setup.wizard, page);
+        }
+    }
+};
+
+// <base>\ and one name, length bytes in all.
+static std::string folder_of_length(const std::string &base, size_t length)
+{
+    return base + "\\" + std::string(length - base.size() - 1, 'p');
+}
+
+// Typed folders that are no place to install: each gives the folder message and leaves the wizard
+// on page 3 with nothing created. Then the longest folder that fits, typed untidily, installs.
+TEST_F(Faults, TypedFoldersThatCannotTakeTheFilesAreRefusedTheLongestThatFitsInstalls)
+{
+    std::string base = fresh_dir("faults-paths");
+    std::string a_file = base + "\\a file.txt";
+    ASSERT_TRUE(write_file(a_file, std::string("the user's own file")));
+    struct {
+        const char *what;
+        std::string typed;
+    } rows[] = {
+        {"empty", ""},
+        {"blanks only", "   "},
+        {"installed paths of 260 bytes", folder_of_length(base, 260 - 1 - LONGEST_NAME)},
+        {"installed paths of 261 bytes", folder_of_length(base, 261 - 1 - LONGEST_NAME)},
+        {"a path naming an existing file", a_file},
+        {"the same with a trailing backslash", a_file + "\\"},
+        {"a folder whose parent is missing", base + "\\no parent\\Tavik"},
+        {"a drive that does not exist", "Q:\\Tavik"},
+        {"a wildcard in the name", base + "\\what?"},
+        {"a pipe in the name", base + "\\a|b"},
+        {"a device name", base + "\\NUL"},
+        {"a device name with an extension", base + "\\con.txt"},
+    };
+    ASSERT_NO_FATAL_FAILURE(start());
+    for (const auto &r : rows) {
+        ASSERT_NO_FATAL_FAILURE(back_to_first_page());
+        ASSERT_TRUE(walk_with_path(&setup, r.typed, true, true))
+            << r.what << ":" << page_mismatch(setup.wizard, 3);
+        ASSERT_NO_FATAL_FAILURE(expect_folder_refused(r.what));
+        EXPECT_EQ(std::vector<std::string>{"a file.txt"}, sorted_entries(base)) << r.what;
+        expect_no_shortcuts();
+    }
+    std::vector<unsigned char> mine = read_file(a_file);
+    EXPECT_EQ("the user's own file", std::string(mine.begin(), mine.end()));
+
+    // 225 bytes of folder: with "\" and the longest name, 259 bytes and the terminator.
+    std::string longest = folder_of_length(base, 259 - 1 - LONGEST_NAME);
+    ASSERT_EQ(225u, longest.size());
+    ASSERT_NO_FATAL_FAILURE(back_to_first_page());
+    ASSERT_TRUE(walk_with_path(&setup, "  " + longest + "\\ ", true, false));
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES, "faults-longest");
+    ASSERT_TRUE(out.final_seen) << "no final message";
+    EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
+    EXPECT_FALSE(out.question);
+    EXPECT_TRUE(out.exited && out.exit_code == 0);
+    std::string leaf = longest.substr(base.size() + 1);
+    EXPECT_EQ((std::vector<std::string>{"a file.txt", leaf}), sorted_entries(base));
+    ASSERT_TRUE(file_exists(longest + "\\kl_bihua1_dups_prefered_codes.bin"));
+    expect_installed_files(longest, {"doc"});
+    expect_config(longest, '0', 0);
+    expect_shortcuts(longest, english_names, true, false);
+}
+
+// A folder the user may not write into: the run fails at its first file and says so.
+TEST_F(Faults, ReadOnlyFolderEndsWithTheFailureMessageAndNothingInstalled)
+{
+    std::string dir = fresh_dir("faults-locked");
+    ASSERT_TRUE(set_folder_locked(dir, true)) << "the folder still takes new files";
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES, "faults-locked");
+    EXPECT_TRUE(set_folder_locked(dir, false));
+    ASSERT_TRUE(out.final_seen) << "no final message";
+    EXPECT_TRUE(is_failure(out.final_message)) << out.final_message.english;
+    EXPECT_GE(out.elapsed_ms, 5000u);
+    EXPECT_TRUE(out.exited) << "still running after the final message";
+    EXPECT_EQ(0u, out.exit_code);
+    EXPECT_EQ(std::vector<std::string>(), sorted_entries(dir));
+    expect_no_shortcuts();
+}
+
+// A copy of the installer with one payload stream damaged in its middle.
+TEST_F(Faults, DamagedStreamRequiredFailsOptionalIsLeftOutAndNeverWritten)
+{
+    struct {
+        int id;
+        const char *name;
+        bool required;
+    } rows[] = {{131, "gbkflat.dic", true}, {203, "tips.txt", false}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        remove_installer_shortcuts();
+        std::string media = fresh_dir(std::string("faults-damaged-") + r.name);
+        std::string exe = media + "\\TavikSetup.exe";
+        ASSERT_TRUE(copy_with_damaged_stream(setup_exe_path(), exe, r.id));
+        // The damage is real: the stream no longer inflates, the original still does.
+        HMODULE copy =
+            LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_TRUE(copy);
+        std::vector<unsigned char> bytes;
+        EXPECT_FALSE(inflate_resource(copy, r.id, &bytes));
+        EXPECT_TRUE(inflate_resource(copy, 106, &bytes));
+        FreeLibrary(copy);
+        ASSERT_FALSE(setup_payload(r.id).empty());
+
+        std::string dir = fresh_target(std::string("damaged-") + r.name, "Tavik");
+        ASSERT_NO_FATAL_FAILURE(start(exe));
+        ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+        StepOutcome out = install_to_end(&setup, IDC_MSG_YES, std::string("faults-damaged-") + r.name);
+        end_setup(&setup);
+        ASSERT_TRUE(out.final_seen) << "no final message";
+        EXPECT_TRUE(out.exited && out.exit_code == 0);
+        EXPECT_FALSE(file_exists(dir + "\\" + r.name)) << "a file from a stream that does not inflate";
+        if (r.required) {
+            EXPECT_TRUE(is_failure(out.final_message)) << out.final_message.english;
+            // Only "pykeys.dic" comes before it; it is whole. Nothing after it, no shortcuts.
+            EXPECT_EQ(1, expect_present_files_whole(dir));
+            EXPECT_EQ((std::vector<std::string>{"doc", "pykeys.dic"}), sorted_entries(dir));
+            expect_no_shortcuts();
+        } else {
+            EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
+            expect_files_except(dir, {"doc"}, {r.name});
+            expect_config(dir, '0', 0);
+            expect_shortcuts(dir, english_names, true, true);
+        }
+        EXPECT_EQ(std::vector<std::string>{"TavikSetup.exe"}, sorted_entries(media));
+    }
+}
+
+// A copy cut short, as by a broken download: it must never report success. Cut inside its
+// sections the loader refuses it; cut in its last section (the relocations) Wine still starts it.
+TEST_F(Faults, TruncatedInstallerNeverClaimsSuccess)
+{
+    std::string media = fresh_dir("faults-truncated");
+    DWORD whole = (DWORD)read_file(setup_exe_path()).size();
+    ASSERT_GT(whole, 1000000u);
+    struct {
+        const char *what;
+        DWORD size;
+    } rows[] = {{"inside the headers", 0x200},
+                {"half", whole / 2},
+                {"into the relocations", whole - 200},
+                {"one byte short", whole - 1}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        remove_installer_shortcuts();
+        std::string exe = media + "\\TavikSetup-" + std::to_string(r.size) + ".exe";
+        ASSERT_TRUE(truncated_copy(setup_exe_path(), exe, r.size));
+        std::string dir = fresh_target("truncated", "Tavik");
+        bool started = start_setup(&setup, media, exe);
+        DWORD error = GetLastError();
+        if (!started && !setup.process) {
+            // The loader refuses it outright.
+            EXPECT_EQ((DWORD)ERROR_BAD_EXE_FORMAT, error);
+        } else if (!started) {
+            // It ran but showed no wizard: it must end, and not with the 0 of a finished wizard.
+            DWORD code = 0;
+            EXPECT_TRUE(wait_exit(&setup, 30000, &code));
+            EXPECT_NE(0u, code);
+        } else {
+            ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+            StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+            ASSERT_TRUE(out.final_seen) << "no final message";
+            EXPECT_TRUE(is_failure(out.final_message)) << out.final_message.english;
+            EXPECT_TRUE(out.exited && out.exit_code == 0);
+        }
+        end_setup(&setup);
+        EXPECT_EQ(0, expect_present_files_whole(dir)) << "files installed from a damaged copy";
+        expect_no_shortcuts();
+    }
+    EXPECT_EQ(4u, sorted_entries(media).size()) << "the copies only";
+    EXPECT_FALSE(file_exists("C:\\Tavik"));
+}
+
+// The installer killed while its bar stands between 20 and 90, then run again into the same folder.
+// If the old-word-base question comes, Yes is the right answer: that "old" word base is the broken
+// run's own copy of the new one, and only replacing it makes sure it is whole.
+TEST_F(Faults, InstallKilledMidRunIsCompletedByTheNextRun)
+{
+    struct {
+        const char *what;
+        int from; // kill at the first reading from this position up to 89
+        bool question;
+    } rows[] = {{"early", 20, false}, {"after the word base", 70, true}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        remove_installer_shortcuts();
+        std::string dir = fresh_target(std::string("killed-") + r.what, "Tavik");
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+        post_command(setup.wizard, IDC_NEXT);
+        int killed_at = -1, last = -1;
+        ULONGLONG end = GetTickCount64() + 120000;
+        while (killed_at < 0 && GetTickCount64() < end) {
+            int position = progress_on_screen(setup.wizard);
+            if (position >= r.from && position < 90) {
+                TerminateProcess(setup.process, 255);
+                killed_at = position;
+            } else if (position >= 90 || WaitForSingleObject(setup.process, 0) == WAIT_OBJECT_0 ||
+                       find_window(setup.pid, DIALOG_CLASS, MESSAGE_CAPTION)) {
+                break;
+            }
+            last = std::max(last, position);
+        }
+        ASSERT_GE(killed_at, 0) << "the bar was never seen between " << r.from << " and 90; last " << last;
+        DWORD code = 0;
+        ASSERT_TRUE(wait_exit(&setup, 10000, &code));
+        EXPECT_EQ(255u, code);
+        end_setup(&setup);
+        // Broken off: files were being laid down, the run never came to its message.
+        EXPECT_TRUE(file_exists(dir + "\\pykeys.dic"));
+        EXPECT_TRUE(file_exists(dir + "\\doc"));
+
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+        StepOutcome out = install_to_end(&setup, IDC_MSG_YES, "");
+        ASSERT_TRUE(out.final_seen) << "no final message";
+        EXPECT_EQ(r.question, out.question) << "killed at " << killed_at;
+        EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
+        EXPECT_TRUE(out.exited && out.exit_code == 0);
+        expect_installed_files(dir, {"doc"});
+        expect_config(dir, '0', 0);
+        expect_shortcuts(dir, english_names, true, true);
+    }
+}
+
+// Nothing is written outside the destination, the three shortcut folders and the settings file
+// the Windows folder receives. The whole C: drive of the prefix is compared, nothing skipped.
+TEST_F(Faults, WritesNothingOutsideItsFolders)
+{
+    std::string media = fresh_dir("faults-surface-media");
+    std::string exe = media + "\\TavikSetup.exe";
+    ASSERT_TRUE(CopyFileA(setup_exe_path().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(write_file(media + "\\SCtrlSet1.bin", std::string("settings beside the installer")));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    std::string settings = std::string(windows) + "\\SCtrlSet1.bin";
+    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(settings.c_str());
+    std::string dir = fresh_target("surface", "Tavik");
+    std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + english_names.group;
+    std::string desktop = special_folder(CSIDL_DESKTOPDIRECTORY);
+    std::string startup = special_folder(CSIDL_STARTUP);
+
+    TreeSnapshot before = snapshot_tree("C:\\");
+    ASSERT_GT(before.size(), 500u);
+    ASSERT_NO_FATAL_FAILURE(start(exe));
+    ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+    ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
+    ASSERT_TRUE(out.exited && out.exit_code == 0);
+    TreeSnapshot after = snapshot_tree("C:\\");
+
+    int in_dir = 0, in_group = 0, on_desktop = 0, at_startup = 0, in_windows = 0;
+    for (const std::string &line : tree_differences(before, after)) {
+        std::string path = difference_path(line);
+        if (path_within(path, dir))
+            in_dir++;
+        else if (path_within(path, group))
+            in_group++;
+        else if (path_within(path, desktop))
+            on_desktop++;
+        else if (path_within(path, startup))
+            at_startup++;
+        else if (lstrcmpiA(path.c_str(), settings.c_str()) == 0)
+            in_windows++;
+        else
+            ADD_FAILURE() << "written outside the installer's places: " << line;
+        EXPECT_EQ(0u, line.rfind("added ", 0)) << "an existing file was touched: " << line;
+    }
+    // The destination with "doc" and 121 files; the group and its two links; two desktop links;
+    // one start-up link; the settings file.
+    EXPECT_EQ(123, in_dir);
+    EXPECT_EQ(3, in_group);
+    EXPECT_EQ(2, on_desktop);
+    EXPECT_EQ(1, at_startup);
+    EXPECT_EQ(1, in_windows);
+    std::vector<unsigned char> copied = read_file(settings);
+    EXPECT_EQ("settings beside the installer", std::string(copied.begin(), copied.end()));
+    expect_installed_files(dir, {"doc"});
+    expect_shortcuts(dir, english_names, true, true);
+}
