@@ -4,7 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
-namespace {
+namespace
+{
 
 struct Line {
     size_t start;       // first byte of the line

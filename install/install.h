@@ -7,10 +7,10 @@
 #define SCRATCH_SIZE 0x3000000
 
 // payload.cpp
-int extract_payload(int resource_id, const char *file_name, unsigned char *buffer,
-                    unsigned long capacity, int set_read_only, int set_hidden);
-int write_install_file(const char *file_name, const void *data, unsigned long size,
-                       int set_read_only, int set_hidden);
+int extract_payload(int resource_id, const char *file_name, unsigned char *buffer, unsigned long capacity,
+                    int set_read_only, int set_hidden);
+int write_install_file(const char *file_name, const void *data, unsigned long size, int set_read_only,
+                       int set_hidden);
 void force_remove_file(const char *path);
 
 // run.cpp

@@ -1,5 +1,4 @@
 // Turns one packed resource into one file in the destination folder.
-#include <io.h>
 #include <stdio.h>
 #include <zlib.h>
 
@@ -10,11 +9,10 @@
 
 static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
-int extract_payload(int resource_id, const char *file_name, unsigned char *buffer,
-                    unsigned long capacity, int set_read_only, int set_hidden)
+int extract_payload(int resource_id, const char *file_name, unsigned char *buffer, unsigned long capacity,
+                    int set_read_only, int set_hidden)
 {
-    HRSRC found =
-        FindResourceA(g_state.instance, MAKEINTRESOURCEA(resource_id & 0xffff), RT_PAYLOAD_NAME);
+    HRSRC found = FindResourceA(g_state.instance, MAKEINTRESOURCEA(resource_id & 0xffff), RT_PAYLOAD_NAME);
     HGLOBAL loaded = found ? LoadResource(g_state.instance, found) : NULL;
     const Bytef *packed = loaded ? (const Bytef *)LockResource(loaded) : NULL;
     uLong packed_size = found ? SizeofResource(g_state.instance, found) : 0;
@@ -26,17 +24,16 @@ int extract_payload(int resource_id, const char *file_name, unsigned char *buffe
     return write_install_file(file_name, buffer, size, set_read_only, set_hidden);
 }
 
-int write_install_file(const char *file_name, const void *data, unsigned long size,
-                       int set_read_only, int set_hidden)
+int write_install_file(const char *file_name, const void *data, unsigned long size, int set_read_only,
+                       int set_hidden)
 {
     char path[PATH_SIZE];
     if (!format_path(path, sizeof(path), "%s\\%s", g_state.install_dir, file_name))
         return 0;
-    if (_access(path, 0) == 0) {
-        DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(path, attributes & ~PROTECT_BITS);
-    }
+    // One attribute read tells whether the file is there and whether it is protected.
+    DWORD existing = GetFileAttributesA(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & PROTECT_BITS))
+        SetFileAttributesA(path, existing & ~PROTECT_BITS);
     FILE *file = fopen(path, "wb");
     if (!file)
         return 0;
@@ -57,15 +54,17 @@ int write_install_file(const char *file_name, const void *data, unsigned long si
     if (set_hidden)
         SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_HIDDEN);
     if (set_read_only)
-        SetFileAttributesA(path, attributes | (set_hidden ? FILE_ATTRIBUTE_HIDDEN : 0) |
-                                     FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(path,
+                           attributes | (set_hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | FILE_ATTRIBUTE_READONLY);
     return 1;
 }
 
 void force_remove_file(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & PROTECT_BITS))
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return; // most of the 64 user-dictionary names are never there
+    if (attributes & PROTECT_BITS)
         SetFileAttributesA(path, attributes & ~PROTECT_BITS);
     remove(path);
 }

@@ -17,8 +17,7 @@
 #include "profiles.h"
 
 static const char OLD_WORD_BASE_CN[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
-static const char OLD_WORD_BASE_EN[] =
-    "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+static const char OLD_WORD_BASE_EN[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
 
 static const char *const user_dictionaries[] = {"pykeys.dic", "Gbkflat.dic", "flatAuto.dic",
                                                 "flatAdjust.dic"};
@@ -34,10 +33,9 @@ int user_dictionary_path(char *path, size_t size, int index)
     int name = index % 4, bits = index / 4;
     char suffix[5] = "";
     if (bits)
-        format_path(suffix, sizeof(suffix), "%1d%1d%1d%1d", bits >> 3 & 1, bits >> 2 & 1,
-                    bits >> 1 & 1, bits & 1);
-    return format_path(path, size, "%s\\%s%s", g_state.install_dir, user_dictionaries[name],
-                       suffix);
+        format_path(suffix, sizeof(suffix), "%1d%1d%1d%1d", bits >> 3 & 1, bits >> 2 & 1, bits >> 1 & 1,
+                    bits & 1);
+    return format_path(path, size, "%s\\%s%s", g_state.install_dir, user_dictionaries[name], suffix);
 }
 
 // An old word base may stay when its "CiZuFlat.igb" exists and the first byte
@@ -46,8 +44,7 @@ static void ask_about_old_word_base(void)
 {
     g_state.keep_old_word_base = 0;
     char path[PATH_SIZE];
-    if (!format_path(path, sizeof(path), "%s\\CiZuFlat.igb", g_state.install_dir) ||
-        _access(path, 0) != 0)
+    if (!format_path(path, sizeof(path), "%s\\CiZuFlat.igb", g_state.install_dir) || _access(path, 0) != 0)
         return;
     if (format_path(path, sizeof(path), "%s\\pycizudic.idx", g_state.install_dir)) {
         FILE *index = fopen(path, "rb");
@@ -55,8 +52,8 @@ static void ask_about_old_word_base(void)
             int first = fgetc(index);
             fclose(index);
             if (first != EOF && (first & 0x80) &&
-                show_message(OLD_WORD_BASE_CN, OLD_WORD_BASE_EN, MESSAGE_QUESTION,
-                             g_state.wizard_window) != IDC_MSG_YES)
+                show_message(OLD_WORD_BASE_CN, OLD_WORD_BASE_EN, MESSAGE_QUESTION, g_state.wizard_window) !=
+                    IDC_MSG_YES)
                 g_state.keep_old_word_base = 1;
         }
     }
@@ -110,8 +107,7 @@ void create_chosen_shortcuts(void)
         create_desktop_shortcut(engine->program_file, engine->shortcut_name[form]);
     }
     if (g_state.want_auto_start) {
-        ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file},
-                                   {NULL, NULL}};
+        ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file}, {NULL, NULL}};
         create_menu_entries(NULL, entries, CSIDL_STARTUP);
     }
 }
@@ -123,8 +119,7 @@ static void copy_control_settings(void)
     if (!format_path(source, sizeof(source), "%sSCtrlSet%c.bin", g_state.module_dir, '1') ||
         _access(source, 0) != 0)
         return;
-    if (!format_path(destination, sizeof(destination), "%sSCtrlSet%c.bin", g_state.windows_dir,
-                     '1'))
+    if (!format_path(destination, sizeof(destination), "%sSCtrlSet%c.bin", g_state.windows_dir, '1'))
         return;
     force_remove_file(destination);
     CopyFileA(source, destination, FALSE);

@@ -86,8 +86,8 @@ int create_shell_link(const char *target, const char *link_path, const char *des
     if (FAILED(CoInitialize(NULL)))
         return 0;
     IShellLinkA *link = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                (void **)&link))) {
+    if (FAILED(
+            CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))) {
         CoUninitialize();
         return 0;
     }
@@ -138,8 +138,7 @@ static void show_folder_failure(const char *folder, const char *folder_name)
     copy_text_truncated(shown, sizeof(shown), attempted);
     char message[PATH_SIZE];
     format_path(message, sizeof(message), FOLDER_FAILED_CN, shown);
-    show_message(message, shared_text[TEXT_CANNOT_CREATE_FOLDER], MESSAGE_NOTICE,
-                 g_state.wizard_window);
+    show_message(message, shared_text[TEXT_CANNOT_CREATE_FOLDER], MESSAGE_NOTICE, g_state.wizard_window);
 }
 
 static int start_menu_failure(void)
@@ -167,8 +166,7 @@ int create_menu_entries(const char *folder_name, const ShortcutEntry *entries, i
         char link[PATH_SIZE], target[PATH_SIZE];
         // Only the last shortcut decides the outcome.
         result = format_path(link, sizeof(link), "%s\\%s.lnk", base, entry->shortcut_name) &&
-                 format_path(target, sizeof(target), "%s\\%s", g_state.install_dir,
-                             entry->program_file) &&
+                 format_path(target, sizeof(target), "%s\\%s", g_state.install_dir, entry->program_file) &&
                  create_shell_link(target, link, entry->shortcut_name);
     }
     if (!result)

@@ -6,8 +6,7 @@
 
 // Writes at most size bytes including the terminator. Returns 1 when the whole
 // text fit, 0 when it did not (buf then holds the empty string) or size is 0.
-int format_path(char *buf, size_t size, const char *fmt, ...)
-    __attribute__((format(printf, 3, 4)));
+int format_path(char *buf, size_t size, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 
 // Copies src into buf; 1 when it fit, 0 (and an empty buf) when it did not.
 int copy_text(char *buf, size_t size, const char *src);

@@ -186,8 +186,7 @@ int run_installer(HINSTANCE instance)
 
     g_state.wizard_page = 0;
     g_state.app_icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
-    g_state.wizard_window =
-        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
+    g_state.wizard_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
     if (!g_state.wizard_window) {
         // Without the wizard the loop would wait for ever.
         release_drawing_resources();

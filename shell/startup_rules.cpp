@@ -31,7 +31,12 @@ int enter_key_command(int has_focus, const char *class_name, unsigned long style
     *drop = 0;
     if (has_focus && class_name && strcasecmp(class_name, "button") == 0) {
         switch (style & 0xff) {
-        case 2: case 3: case 4: case 5: case 6: case 9:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 9:
             break; // check boxes, radio and three-state buttons: the forward button
         default:
             *drop = 1;

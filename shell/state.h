@@ -17,7 +17,7 @@ struct InstallerState {
     int is_nt;
     int os_major_is_3;
     int dbcs_system;
-    int system_chinese; // 0 not Chinese, 1 simplified, 2 traditional
+    int system_chinese;          // 0 not Chinese, 1 simplified, 2 traditional
     char module_dir[PATH_SIZE];  // ends in a backslash
     char windows_dir[PATH_SIZE]; // ends in a backslash
     char default_folder_name[32];
@@ -26,7 +26,7 @@ struct InstallerState {
     HICON app_icon;
     int default_command = 1001; // the command Enter posts away from push buttons
     HWND wizard_window;
-    int wizard_page; // 0..3 pages, 99 installing, -1 finished
+    int wizard_page;             // 0..3 pages, 99 installing, -1 finished
     char install_dir[PATH_SIZE]; // no trailing backslash
     int display_ok;
     int want_desktop_icon;

@@ -106,7 +106,7 @@ void show_page(HWND dialog, int page)
     ShowWindow(GetDlgItem(dialog, IDC_LICENCE_EN_TEXT), SW_HIDE);
     if (page == 2)
         ShowWindow(GetDlgItem(dialog, is_ticked(dialog, IDC_LICENCE_ENGLISH) ? IDC_LICENCE_EN_TEXT
-                                                                                 : IDC_LICENCE_CN_LIST),
+                                                                             : IDC_LICENCE_CN_LIST),
                    SW_SHOW);
 
     if (g_state.wizard_page >= 0 && g_state.wizard_page <= 98) {
@@ -142,7 +142,8 @@ static BOOL init_wizard(HWND dialog)
     int order[3];
     language_order(g_state.force_language, order);
     for (int i = 0; i < 3; i++) {
-        LRESULT at = SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_ADDSTRING, 0, (LPARAM)language_names[order[i]]);
+        LRESULT at =
+            SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_ADDSTRING, 0, (LPARAM)language_names[order[i]]);
         SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_SETITEMDATA, at, order[i]);
     }
     SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_SETCURSEL, 0, 0);
@@ -167,7 +168,8 @@ static void browse(HWND dialog)
     request.nMaxFile = 128;
     // Some platforms name the dialog "Open" unless told otherwise.
     request.lpstrTitle = "Choose Destination Directory";
-    request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
+    request.Flags =
+        OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
     request.lpfnHook = folder_hook_proc;
     request.lpTemplateName = MAKEINTRESOURCEA(IDD_CHOOSER);
 
@@ -229,7 +231,8 @@ int prepare_install_dir(HWND dialog)
         return 1;
     if (!usable || !CreateDirectoryA(g_state.install_dir, NULL)) {
         char english[PATH_SIZE];
-        format_path(english, sizeof(english), "%s Please check folder path.", shared_text[TEXT_CANNOT_CREATE_FOLDER]);
+        format_path(english, sizeof(english), "%s Please check folder path.",
+                    shared_text[TEXT_CANNOT_CREATE_FOLDER]);
         show_message("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", english,
                      MESSAGE_NOTICE, g_state.wizard_window);
         return 0;
@@ -245,7 +248,8 @@ static void read_choices(HWND dialog)
     g_state.want_desktop_icon = is_ticked(dialog, IDC_DESKTOP_ICON);
     g_state.want_auto_start = is_ticked(dialog, IDC_AUTO_START);
     LRESULT selection = SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETCURSEL, 0, 0);
-    LRESULT data = selection >= 0 ? SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETITEMDATA, selection, 0) : CB_ERR;
+    LRESULT data =
+        selection >= 0 ? SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETITEMDATA, selection, 0) : CB_ERR;
     g_state.force_language = language_from_selection(selection, data);
 }
 
@@ -264,7 +268,8 @@ void park_pointer(HWND dialog)
     RECT window;
     if (!GetCursorPos(&at) || !GetWindowRect(dialog, &window) || PtInRect(&window, at))
         return;
-    SetCursorPos(window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2);
+    SetCursorPos(window.left + (window.right - window.left) / 2,
+                 window.top + (window.bottom - window.top) / 2);
 }
 
 // A high-resolution counter: a whole-second clock could cut the wait short.
@@ -311,9 +316,10 @@ static void install_step(HWND dialog)
         show_message("祝贺您：安装顺利完成！", "Congratulations! Installation Success!", MESSAGE_NOTICE,
                      g_state.wizard_window);
     else
-        show_message("安装失败！请检查一下系统后，再重新安装。谢谢！",
-                     "Installation failed. Please check your system (quit all Tavik applications) and try again.",
-                     MESSAGE_NOTICE, g_state.wizard_window);
+        show_message(
+            "安装失败！请检查一下系统后，再重新安装。谢谢！",
+            "Installation failed. Please check your system (quit all Tavik applications) and try again.",
+            MESSAGE_NOTICE, g_state.wizard_window);
     g_state.wizard_page = -1;
 }
 

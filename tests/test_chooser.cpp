@@ -31,8 +31,9 @@ static INT_PTR CALLBACK plain_proc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-class Chooser : public ::testing::Test {
-protected:
+class Chooser : public ::testing::Test
+{
+  protected:
     HWND dialog = NULL;
     std::string saved_dir;
 
@@ -89,7 +90,8 @@ TEST_F(Chooser, OkTakesTheCurrentDirectoryWithoutItsTrailingBackslash)
         create_template();
         ASSERT_TRUE(SetCurrentDirectoryA(r.dir.c_str())) << r.dir;
         copy_text(g_state.install_dir, sizeof(g_state.install_dir), "kept");
-        EXPECT_EQ((UINT_PTR)TRUE, folder_hook_proc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)item(IDOK)));
+        EXPECT_EQ((UINT_PTR)TRUE,
+                  folder_hook_proc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)item(IDOK)));
         EXPECT_STREQ(r.taken.c_str(), g_state.install_dir) << r.dir;
         EXPECT_FALSE(IsWindowVisible(dialog)) << "the dialog is ended";
         DestroyWindow(dialog);
@@ -113,7 +115,8 @@ TEST_F(Chooser, OtherCommandsAndMessagesAreLeftToThePlatformDialog)
         {WM_CLOSE, 0},
     };
     for (const auto &r : rows) {
-        EXPECT_EQ((UINT_PTR)FALSE, folder_hook_proc(dialog, r.message, r.wparam, 0)) << r.message << " " << r.wparam;
+        EXPECT_EQ((UINT_PTR)FALSE, folder_hook_proc(dialog, r.message, r.wparam, 0))
+            << r.message << " " << r.wparam;
         EXPECT_STREQ("kept", g_state.install_dir);
         EXPECT_TRUE(IsWindowVisible(dialog));
     }
@@ -126,7 +129,8 @@ TEST_F(Chooser, TheTwoLabelsAndCancelAreDrawnByTheHook)
     struct {
         int id;
         BOOL handled;
-    } rows[] = {{IDC_CHOOSER_DIR_LABEL, TRUE}, {IDC_CHOOSER_DRIVE_LABEL, TRUE}, {IDCANCEL, TRUE}, {IDOK, FALSE}};
+    } rows[] = {
+        {IDC_CHOOSER_DIR_LABEL, TRUE}, {IDC_CHOOSER_DRIVE_LABEL, TRUE}, {IDCANCEL, TRUE}, {IDOK, FALSE}};
     for (const auto &r : rows) {
         BITMAPINFO info = {};
         info.bmiHeader = {sizeof(info.bmiHeader), 160, -30, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -204,8 +208,9 @@ static int find_entry(HWND chooser, const char *entry)
     return (int)(LRESULT)at;
 }
 
-class Browse : public Chooser {
-protected:
+class Browse : public Chooser
+{
+  protected:
     HWND wizard = NULL;
 
     void SetUp() override
@@ -255,9 +260,10 @@ TEST_F(Browse, ChooserOpensWithItsLabelsAndFocusOnTheDirectories)
         GetGUIThreadInfo(GetWindowThreadProcessId(chooser, NULL), &gui);
         focus = gui.hwndFocus;
         cancel_style = GetWindowLongPtrA(GetDlgItem(chooser, IDCANCEL), GWL_STYLE);
-        for (int id : {IDC_OFN_PATH, IDC_OFN_DIR_LIST, IDC_OFN_DRIVE_COMBO, IDOK, IDCANCEL, IDC_CHOOSER_DIR_LABEL,
-                       IDC_CHOOSER_DRIVE_LABEL, IDC_OFN_FILE_LABEL, IDC_OFN_FILE_EDIT, IDC_OFN_FILE_LIST,
-                       IDC_OFN_TYPE_LABEL, IDC_OFN_TYPE_COMBO, IDC_OFN_DRIVE_LABEL, IDC_OFN_HELP, IDC_OFN_READ_ONLY})
+        for (int id :
+             {IDC_OFN_PATH, IDC_OFN_DIR_LIST, IDC_OFN_DRIVE_COMBO, IDOK, IDCANCEL, IDC_CHOOSER_DIR_LABEL,
+              IDC_CHOOSER_DRIVE_LABEL, IDC_OFN_FILE_LABEL, IDC_OFN_FILE_EDIT, IDC_OFN_FILE_LIST,
+              IDC_OFN_TYPE_LABEL, IDC_OFN_TYPE_COMBO, IDC_OFN_DRIVE_LABEL, IDC_OFN_HELP, IDC_OFN_READ_ONLY})
             (IsWindowVisible(GetDlgItem(chooser, id)) ? shown : hidden).push_back(id);
         PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
     });

@@ -14,8 +14,9 @@ static INT_PTR CALLBACK plain_proc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-class ChineseChooser : public ::testing::Test {
-protected:
+class ChineseChooser : public ::testing::Test
+{
+  protected:
     HWND dialog = NULL;
 
     void SetUp() override
@@ -32,7 +33,10 @@ protected:
         DestroyWindow(dialog);
         SetCurrentDirectoryA("C:\\");
     }
-    UINT_PTR press_ok() { return folder_hook_proc(dialog, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(dialog, IDOK)); }
+    UINT_PTR press_ok()
+    {
+        return folder_hook_proc(dialog, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(dialog, IDOK));
+    }
 };
 
 TEST_F(ChineseChooser, AFolderEndingInTrailByte5CKeepsItsLastCharacter)

@@ -30,8 +30,7 @@ static const IniCase ini_cases[] = {
      "[UI_STR]\r\nA=b\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=0\r\n\r\nForceLanguage=2\r\n"},
     {"several digits become one", "[Config]\r\nForceLanguage=10\r\nUseBmpFont=0\r\n", 0, 2,
      "[Config]\r\nForceLanguage=2\r\nUseBmpFont=1\r\n"},
-    {"longer values are replaced whole",
-     "[Config]\r\nUseBmpFont=yes please\r\nForceLanguage=012\r\n", 1, 0,
+    {"longer values are replaced whole", "[Config]\r\nUseBmpFont=yes please\r\nForceLanguage=012\r\n", 1, 0,
      "[Config]\r\nUseBmpFont=0\r\nForceLanguage=0\r\n"},
     {"empty values", "[Config]\r\nUseBmpFont=\r\nForceLanguage=\r\n", 0, 1,
      "[Config]\r\nUseBmpFont=1\r\nForceLanguage=1\r\n"},
@@ -39,17 +38,16 @@ static const IniCase ini_cases[] = {
      "[UI_STR]\r\nHint=set UseBmpFont=0 or ForceLanguage=1\r\n[Config]\r\nUseBmpFont=0\r\n", 0, 1,
      "[UI_STR]\r\nHint=set UseBmpFont=0 or "
      "ForceLanguage=1\r\n[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=1\r\n"},
-    {"keys of other sections are left alone",
-     "[UI_STR]\r\nUseBmpFont=0\r\nForceLanguage=7\r\n[Config]\r\n", 0, 1,
+    {"keys of other sections are left alone", "[UI_STR]\r\nUseBmpFont=0\r\nForceLanguage=7\r\n[Config]\r\n",
+     0, 1,
      "[UI_STR]\r\nUseBmpFont=0\r\nForceLanguage=7\r\n[Config]\r\n\r\nUseBmpFont="
      "1\r\n\r\nForceLanguage=1\r\n"},
     {"both keys before any [Config]: a header is appended, nothing overwritten",
      "UseBmpFont=0\r\nForceLanguage=0\r\n[UI_STR]\r\nA=b\r\n", 0, 1,
      "UseBmpFont=0\r\nForceLanguage=0\r\n[UI_STR]\r\nA=b\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont="
      "1\r\n\r\nForceLanguage=1\r\n"},
-    {"leading blanks and blanks before '=' are kept",
-     "[Config]\r\n  UseBmpFont=0\r\n\tForceLanguage =1\r\n", 0, 2,
-     "[Config]\r\n  UseBmpFont=1\r\n\tForceLanguage =2\r\n"},
+    {"leading blanks and blanks before '=' are kept", "[Config]\r\n  UseBmpFont=0\r\n\tForceLanguage =1\r\n",
+     0, 2, "[Config]\r\n  UseBmpFont=1\r\n\tForceLanguage =2\r\n"},
     {"a longer key with the same start is another key",
      "[Config]\r\nUseBmpFontSize=0\r\nForceLanguageX=5\r\n", 0, 2,
      "[Config]\r\nUseBmpFontSize=0\r\nForceLanguageX=5\r\n\r\nUseBmpFont=1\r\n\r\nForceLanguage="
@@ -69,21 +67,19 @@ static const IniCase ini_cases[] = {
      "[Config]\r\nA=1\r\nUseBmpFont=1\r\nForceLanguage=1\r\n[Config]\r\nUseBmpFont=0\r\n"},
     {"very long lines are read whole",
      "[UI_STR]\r\nLong=" + LONG_TEXT + "UseBmpFont=0\r\n[Config]\r\nUseBmpFont=0\r\n", 0, 2,
-     "[UI_STR]\r\nLong=" + LONG_TEXT +
-         "UseBmpFont=0\r\n[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=2\r\n"},
+     "[UI_STR]\r\nLong=" + LONG_TEXT + "UseBmpFont=0\r\n[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=2\r\n"},
     {"a long value line in [Config]",
      "[Config]\r\nUseBmpFont=" + LONG_TEXT + "\r\nNote=" + LONG_TEXT + "ForceLanguage=1\r\n", 0, 2,
-     "[Config]\r\nUseBmpFont=1\r\nNote=" + LONG_TEXT +
-         "ForceLanguage=1\r\n\r\nForceLanguage=2\r\n"},
-    {"section and key names in another case", "[config]\r\nusebmpfont=0\r\nFORCELANGUAGE=0\r\n", 0,
-     1, "[config]\r\nusebmpfont=1\r\nFORCELANGUAGE=1\r\n"},
+     "[Config]\r\nUseBmpFont=1\r\nNote=" + LONG_TEXT + "ForceLanguage=1\r\n\r\nForceLanguage=2\r\n"},
+    {"section and key names in another case", "[config]\r\nusebmpfont=0\r\nFORCELANGUAGE=0\r\n", 0, 1,
+     "[config]\r\nusebmpfont=1\r\nFORCELANGUAGE=1\r\n"},
     {"blanks around the header", "  [Config] \r\nUseBmpFont=0\r\nForceLanguage=0\r\n", 0, 2,
      "  [Config] \r\nUseBmpFont=1\r\nForceLanguage=2\r\n"},
     {"a header with more text is another section", "[Config2]\r\nUseBmpFont=0\r\n", 0, 0,
      "[Config2]\r\nUseBmpFont=0\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=1\r\n\r\nForceLanguage="
      "0\r\n"},
-    {"UTF-8 mark before the header", "\xEF\xBB\xBF[Config]\r\nUseBmpFont=0\r\nForceLanguage=2\r\n",
-     0, 0, "\xEF\xBB\xBF[Config]\r\nUseBmpFont=1\r\nForceLanguage=0\r\n"},
+    {"UTF-8 mark before the header", "\xEF\xBB\xBF[Config]\r\nUseBmpFont=0\r\nForceLanguage=2\r\n", 0, 0,
+     "\xEF\xBB\xBF[Config]\r\nUseBmpFont=1\r\nForceLanguage=0\r\n"},
     {"GBK text and a lone CR stay as they were",
      "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=1\r\nUseBmpFont=1\r\n", 1, 0,
      "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=0\r\nUseBmpFont=0\r\n"},
@@ -105,7 +101,8 @@ TEST(IniText, UpdatingTwiceChangesNothingMore)
     }
 }
 
-class ConfigFile : public ::testing::Test {
+class ConfigFile : public ::testing::Test
+{
   protected:
     void SetUp() override
     {

@@ -28,8 +28,9 @@ static const char *const OLD_BASE_EN = "Old CiKu (Word Base) is detected. Replac
 static const char *const OLD_WORD_BASE[] = {"CiZuFlat.igb", "pxcizudic.idx", "pycizudic.idx",
                                             "py2_3ZiCi1stZuMu.idx"};
 
-class EndToEnd : public ::testing::Test {
-protected:
+class EndToEnd : public ::testing::Test
+{
+  protected:
     SetupProcess setup = {};
     void SetUp() override { remove_installer_shortcuts(); }
     void TearDown() override { end_setup(&setup); }
@@ -44,13 +45,15 @@ protected:
     void forward_to(int page)
     {
         post_command(setup.wizard, IDC_NEXT);
-        ASSERT_TRUE(wait_page(setup.wizard, page, 10000)) << "page " << page << ":" << page_mismatch(setup.wizard, page);
+        ASSERT_TRUE(wait_page(setup.wizard, page, 10000))
+            << "page " << page << ":" << page_mismatch(setup.wizard, page);
     }
 
     void back_to(int page)
     {
         post_command(setup.wizard, IDC_BACK);
-        ASSERT_TRUE(wait_page(setup.wizard, page, 10000)) << "page " << page << ":" << page_mismatch(setup.wizard, page);
+        ASSERT_TRUE(wait_page(setup.wizard, page, 10000))
+            << "page " << page << ":" << page_mismatch(setup.wizard, page);
     }
 
     void expect_message(const MessageSeen &m, const char *chinese, const char *english)
@@ -148,8 +151,8 @@ TEST(Screenshot, PngHoldsThePixelsWithValidChunks)
         ASSERT_LE(at + 12 + n, png.size());
         std::string kind((const char *)&png[at + 4], 4);
         kinds.push_back(kind);
-        unsigned long crc = (png[at + 8 + n] << 24) | (png[at + 9 + n] << 16) | (png[at + 10 + n] << 8) |
-                            png[at + 11 + n];
+        unsigned long crc =
+            (png[at + 8 + n] << 24) | (png[at + 9 + n] << 16) | (png[at + 10 + n] << 8) | png[at + 11 + n];
         EXPECT_EQ(crc32(0, &png[at + 4], 4 + n), crc) << kind;
         if (kind == "IHDR") {
             EXPECT_EQ(13u, n);
@@ -204,7 +207,8 @@ TEST_F(EndToEnd, FullWalkOnEnglishSystemInstallsEverything)
         EXPECT_EQ(GetDlgItem(w, IDC_PATH), focused_window(&setup)) << "the path edit starts with the focus";
     }
     ASSERT_EQ(3, combo_count(w, IDC_LANGUAGE));
-    const char *languages[] = {"English 英文", "Chinese(Simplified)  中文简体", "Chinese(Traditional) 中文繁体"};
+    const char *languages[] = {"English 英文", "Chinese(Simplified)  中文简体",
+                               "Chinese(Traditional) 中文繁体"};
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ(std::string(languages[i]), combo_item_text(w, IDC_LANGUAGE, i));
         EXPECT_EQ(i, combo_item_data(w, IDC_LANGUAGE, i));
@@ -228,7 +232,10 @@ TEST_F(EndToEnd, FullWalkOnEnglishSystemInstallsEverything)
     struct {
         int click;
         int ok, no;
-    } pair[] = {{IDC_DISPLAY_OK, 1, 0}, {IDC_DISPLAY_NO, 0, 1}, {IDC_DISPLAY_OK, 1, 0}, {IDC_DISPLAY_OK, 0, 0},
+    } pair[] = {{IDC_DISPLAY_OK, 1, 0},
+                {IDC_DISPLAY_NO, 0, 1},
+                {IDC_DISPLAY_OK, 1, 0},
+                {IDC_DISPLAY_OK, 0, 0},
                 {IDC_DISPLAY_NO, 0, 1}};
     for (const auto &step : pair) {
         click_check(w, step.click);
@@ -288,7 +295,8 @@ TEST_F(EndToEnd, FullWalkOnEnglishSystemInstallsEverything)
     EXPECT_EQ(BST_UNCHECKED, check_state(w, IDC_DISPLAY_NO));
     click_check(w, IDC_DISPLAY_NO);
     ASSERT_NO_FATAL_FAILURE(forward_to(2));
-    EXPECT_EQ(BST_CHECKED, check_state(w, IDC_LICENCE_ENGLISH)) << "entered from page 1 the licence is English";
+    EXPECT_EQ(BST_CHECKED, check_state(w, IDC_LICENCE_ENGLISH))
+        << "entered from page 1 the licence is English";
     EXPECT_TRUE(control_visible(w, IDC_LICENCE_EN_TEXT));
 
     // Page 3: Chinese (Traditional) for the products' interface.
@@ -320,8 +328,11 @@ TEST_F(EndToEnd, CancelOnAnyPageEndsWithZeroAndCreatesNothing)
         int how;
         const char *name;
     } rows[] = {
-        {0, CANCEL_BUTTON, "page0-cancel"}, {1, ESCAPE_KEY, "page1-escape"},        {2, CLOSE_BOX, "page2-close"},
-        {3, CANCEL_BUTTON, "page3-cancel"}, {3, ENTER_ON_CANCEL, "page3-enter-cancel"},
+        {0, CANCEL_BUTTON, "page0-cancel"},
+        {1, ESCAPE_KEY, "page1-escape"},
+        {2, CLOSE_BOX, "page2-close"},
+        {3, CANCEL_BUTTON, "page3-cancel"},
+        {3, ENTER_ON_CANCEL, "page3-enter-cancel"},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(r.name);
@@ -476,11 +487,12 @@ TEST_F(EndToEnd, BrowseChoosesFolderAndInstallsThere)
     for (int id : {IDC_OFN_PATH, IDC_OFN_DIR_LIST, IDC_OFN_DRIVE_COMBO, IDOK, IDCANCEL, IDC_CHOOSER_DIR_LABEL,
                    IDC_CHOOSER_DRIVE_LABEL})
         EXPECT_TRUE(control_visible(chooser, id)) << id;
-    for (int id : {IDC_OFN_FILE_LABEL, IDC_OFN_FILE_EDIT, IDC_OFN_FILE_LIST, IDC_OFN_TYPE_LABEL, IDC_OFN_TYPE_COMBO,
-                   IDC_OFN_DRIVE_LABEL, IDC_OFN_HELP, IDC_OFN_READ_ONLY})
+    for (int id : {IDC_OFN_FILE_LABEL, IDC_OFN_FILE_EDIT, IDC_OFN_FILE_LIST, IDC_OFN_TYPE_LABEL,
+                   IDC_OFN_TYPE_COMBO, IDC_OFN_DRIVE_LABEL, IDC_OFN_HELP, IDC_OFN_READ_ONLY})
         EXPECT_FALSE(control_visible(chooser, id)) << id;
     if (active_window(&setup) == chooser) {
-        EXPECT_EQ(GetDlgItem(chooser, IDC_OFN_DIR_LIST), focused_window(&setup)) << "the directory list has the focus";
+        EXPECT_EQ(GetDlgItem(chooser, IDC_OFN_DIR_LIST), focused_window(&setup))
+            << "the directory list has the focus";
     }
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(chooser, IDCANCEL), GWL_STYLE) & BS_OWNERDRAW);
     take_screenshot("browse-1-chooser", chooser);
@@ -493,7 +505,8 @@ TEST_F(EndToEnd, BrowseChoosesFolderAndInstallsThere)
     PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_OFN_DIR_LIST, LBN_DBLCLK), (LPARAM)list);
     std::string opened = root + "\\apps";
     ULONGLONG end = GetTickCount64() + 10000;
-    while (lstrcmpiA(control_text(chooser, IDC_OFN_PATH).c_str(), opened.c_str()) != 0 && GetTickCount64() < end)
+    while (lstrcmpiA(control_text(chooser, IDC_OFN_PATH).c_str(), opened.c_str()) != 0 &&
+           GetTickCount64() < end)
         Sleep(20);
     ASSERT_EQ(0, lstrcmpiA(opened.c_str(), control_text(chooser, IDC_OFN_PATH).c_str()))
         << control_text(chooser, IDC_OFN_PATH);
@@ -623,13 +636,15 @@ TEST_F(EndToEnd, RequiredFileInUseEndsWithFailureMessage)
     EXPECT_EQ(0u, code);
 
     // Laid down up to the editor, nothing after it; the configuration stays as shipped.
-    EXPECT_TRUE(read_file(mereda) == std::vector<unsigned char>({'t', 'h', 'e', ' ', 'e', 'd', 'i', 't', 'o', 'r',
-                                                                 ',', ' ', 'r', 'u', 'n', 'n', 'i', 'n', 'g'}));
+    EXPECT_TRUE(read_file(mereda) ==
+                std::vector<unsigned char>({'t', 'h', 'e', ' ', 'e', 'd', 'i', 't', 'o', 'r', ',', ' ', 'r',
+                                            'u', 'n', 'n', 'i', 'n', 'g'}));
     for (const char *name : {"pykeys.dic", "CiZuFlat.igb", "py2_3ZiCi1stZuMu.idx"})
         EXPECT_TRUE(file_exists(dir + "\\" + name)) << name;
     for (const char *name : {"FAQ4DisplayHanzi.igb", "TVK.exe", "cedict_ts.u8"})
         EXPECT_FALSE(file_exists(dir + "\\" + name)) << name;
-    EXPECT_TRUE(read_file(dir + "\\chipadui.ini") == setup_payload(120)) << "configuration updated after a failure";
+    EXPECT_TRUE(read_file(dir + "\\chipadui.ini") == setup_payload(120))
+        << "configuration updated after a failure";
     expect_no_shortcuts();
 }
 
@@ -675,7 +690,8 @@ TEST_F(EndToEnd, OldWordBaseAnsweredNoIsKept)
     EXPECT_EQ(0u, code);
 
     for (size_t i = 0; i < old.size(); i++)
-        EXPECT_TRUE(read_file(dir + "\\" + OLD_WORD_BASE[i]) == old[i]) << OLD_WORD_BASE[i] << " was replaced";
+        EXPECT_TRUE(read_file(dir + "\\" + OLD_WORD_BASE[i]) == old[i])
+            << OLD_WORD_BASE[i] << " was replaced";
     std::vector<std::string> kept(std::begin(OLD_WORD_BASE), std::end(OLD_WORD_BASE));
     // An existing folder gets no "doc"; the variants are gone, other files stay.
     expect_installed_files(dir, {"notes.txt", "pykeys.dic2"}, kept);

@@ -11,8 +11,9 @@
 #include "support/screenshot.h"
 #include "support/tavik_test.h"
 
-class EndToEndChinese : public ::testing::Test {
-protected:
+class EndToEndChinese : public ::testing::Test
+{
+  protected:
     SetupProcess setup = {};
     void SetUp() override { remove_installer_shortcuts(); }
     void TearDown() override { end_setup(&setup); }

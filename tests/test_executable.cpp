@@ -33,7 +33,8 @@ static std::set<std::string> imported_dlls(const PeImage &pe)
     std::set<std::string> dlls;
     const IMAGE_DATA_DIRECTORY &dir = pe.nt()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     size_t at = pe.offset(dir.VirtualAddress);
-    for (const IMAGE_IMPORT_DESCRIPTOR *d = (const IMAGE_IMPORT_DESCRIPTOR *)(pe.bytes.data() + at); d->Name; d++) {
+    for (const IMAGE_IMPORT_DESCRIPTOR *d = (const IMAGE_IMPORT_DESCRIPTOR *)(pe.bytes.data() + at); d->Name;
+         d++) {
         std::string name = (const char *)pe.bytes.data() + pe.offset(d->Name);
         std::transform(name.begin(), name.end(), name.begin(), ::toupper);
         dlls.insert(name);
@@ -45,8 +46,9 @@ TEST(Executable, ImportsOnlyWindowsSystemDlls)
 {
     PeImage pe = {read_file(setup_exe_path())};
     ASSERT_GT(pe.bytes.size(), 4096u);
-    std::set<std::string> allowed = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "COMDLG32.DLL", "COMCTL32.DLL",
-                                     "SHELL32.DLL", "OLE32.DLL", "ADVAPI32.DLL", "MSVCRT.DLL"};
+    std::set<std::string> allowed = {"KERNEL32.DLL", "USER32.DLL",   "GDI32.DLL",
+                                     "COMDLG32.DLL", "COMCTL32.DLL", "SHELL32.DLL",
+                                     "OLE32.DLL",    "ADVAPI32.DLL", "MSVCRT.DLL"};
     std::set<std::string> dlls = imported_dlls(pe);
     EXPECT_TRUE(dlls.count("KERNEL32.DLL"));
     EXPECT_TRUE(dlls.count("USER32.DLL"));

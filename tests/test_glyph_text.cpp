@@ -18,9 +18,9 @@ TEST(GlyphAddress, ExamplesAndTheTwoExtraCells)
         unsigned code;
         int bitmap, x, y;
     } rows[] = {
-        {0xA1A1, 0, 0, 0},     {0xA3C1, 0, 448, 96}, {0xB0A1, 0, 288, 320},
-        {0xF7FE, 3, 16, 880},  {0xE946, 3, 0, 896},  {0xA9A4, 3, 16, 896},
-        {0xA8A1, 0, 288, 320}, // no cell of its own: it lands on 0xB0A1's
+        {0xA1A1, 0, 0, 0},   {0xA3C1, 0, 448, 96}, {0xB0A1, 0, 288, 320}, {0xF7FE, 3, 16, 880},
+        {0xE946, 3, 0, 896}, {0xA9A4, 3, 16, 896}, {0xA8A1, 0, 288, 320}, // no cell of its own: it lands on
+                                                                          // 0xB0A1's
     };
     for (const auto &r : rows) {
         GlyphCell cell = glyph_cell(r.code);
@@ -38,7 +38,8 @@ TEST(GlyphAddress, CoveredZonesRunInCodeOrderThroughTheFourBitmaps)
             continue;
         for (unsigned trail = 0xA1; trail <= 0xFE; trail++) {
             unsigned code = lead * 256 + trail;
-            int n = lead < 0xB0 ? 94 * (lead - 0xA1) + (trail - 0xA1) : 658 + 94 * (lead - 0xB0) + (trail - 0xA1);
+            int n =
+                lead < 0xB0 ? 94 * (lead - 0xA1) + (trail - 0xA1) : 658 + 94 * (lead - 0xB0) + (trail - 0xA1);
             int global_y = 16 * (n / 32);
             GlyphCell cell = glyph_cell(code);
             ASSERT_EQ(global_y / 944, cell.bitmap) << std::hex << code;
@@ -99,9 +100,17 @@ TEST(GbkWalk, PairsLeadBytesWithTheNextByteAndAddsAdvances)
         std::vector<Expect> chars;
     } rows[] = {
         {"", 0, 0, {}},
-        {"ab\xD6\xD0" "c", 5, 22, {{0, 0, 'a', 1}, {1, 0, 'b', 2}, {3, 1, 0xD6D0, 16}, {19, 0, 'c', 3}}},
+        {"ab\xD6\xD0"
+         "c",
+         5,
+         22,
+         {{0, 0, 'a', 1}, {1, 0, 'b', 2}, {3, 1, 0xD6D0, 16}, {19, 0, 'c', 3}}},
         {"b\xB0", 2, 18, {{0, 0, 'b', 2}, {2, 1, 0xB000, 16}}}, // the trail is the terminator
-        {"\x80" "a", 2, 16, {{0, 1, 0x8061, 16}}},               // any byte after a lead is its trail
+        {"\x80"
+         "a",
+         2,
+         16,
+         {{0, 1, 0x8061, 16}}}, // any byte after a lead is its trail
         {"a!c", 3, 4, {{0, 0, 'a', 1}, {1, 0, '!', 0}, {1, 0, 'c', 3}}},
         {"abc", 2, 3, {{0, 0, 'a', 1}, {1, 0, 'b', 2}}},
         {"\xFF\xFF\xFF", 3, 32, {{0, 1, 0xFFFF, 16}, {16, 1, 0xFF00, 16}}},
@@ -127,8 +136,15 @@ TEST(GbkWalk, DropSplitPairRemovesOnlyAHalfCharacterAtTheEnd)
         const char *in;
         const char *out;
     } rows[] = {
-        {"", ""}, {"abc", "abc"}, {"a\xD6\xD0", "a\xD6\xD0"}, {"a\xD6\xD0\xCE", "a\xD6\xD0"},
-        {"\xB0", ""}, {"\xB0" "a\xB0", "\xB0" "a"},
+        {"", ""},
+        {"abc", "abc"},
+        {"a\xD6\xD0", "a\xD6\xD0"},
+        {"a\xD6\xD0\xCE", "a\xD6\xD0"},
+        {"\xB0", ""},
+        {"\xB0"
+         "a\xB0",
+         "\xB0"
+         "a"},
     };
     for (const auto &r : rows) {
         char buf[16];
@@ -138,7 +154,8 @@ TEST(GbkWalk, DropSplitPairRemovesOnlyAHalfCharacterAtTheEnd)
     }
 }
 
-class GlyphDraw : public ::testing::Test {
+class GlyphDraw : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -154,7 +171,8 @@ static int cell_mismatches(const Canvas &c, int x, int y, unsigned code, COLORRE
     int bad = 0;
     for (int row = 0; row < 16; row++)
         for (int col = 0; col < 16; col++)
-            bad += canvas_pixel(c, x + col, y + row) != (atlas_ink(cell.bitmap, cell.x + col, cell.y + row) ? ink : paper);
+            bad += canvas_pixel(c, x + col, y + row) !=
+                   (atlas_ink(cell.bitmap, cell.x + col, cell.y + row) ? ink : paper);
     return bad;
 }
 
@@ -287,8 +305,15 @@ TEST_F(GlyphDraw, EmptyStringDrawsNothingAndLeavesTheBackgroundMode)
 
 TEST_F(GlyphDraw, DrawnWidthEqualsMeasuredWidthInEveryFont)
 {
-    const char *texts[] = {"", "Tavik", "\xD6\xD0\xCE\xC4", "Tavik \xD6\xD0\xCE\xC4 Input Engine", "iW\xB0\xA1.",
-                           "\xC8\xB7\xC8\xCF OK", "a\xB0", " ", "(x)\xA3\xBA:"};
+    const char *texts[] = {"",
+                           "Tavik",
+                           "\xD6\xD0\xCE\xC4",
+                           "Tavik \xD6\xD0\xCE\xC4 Input Engine",
+                           "iW\xB0\xA1.",
+                           "\xC8\xB7\xC8\xCF OK",
+                           "a\xB0",
+                           " ",
+                           "(x)\xA3\xBA:"};
     HFONT fonts[] = {
         (HFONT)GetStockObject(SYSTEM_FONT),
         (HFONT)GetStockObject(DEFAULT_GUI_FONT),
@@ -307,7 +332,8 @@ TEST_F(GlyphDraw, DrawnWidthEqualsMeasuredWidthInEveryFont)
         SIZE a, ab;
         GetTextExtentPointA(c.dc, "a", 1, &a);
         EXPECT_EQ(64, measure_gbk_text(c.dc, "\xD6\xD0\xCE\xC4\xCA\xE4\xC8\xEB").cx);
-        ab = measure_gbk_text(c.dc, "a\xD6\xD0" "a");
+        ab = measure_gbk_text(c.dc, "a\xD6\xD0"
+                                    "a");
         EXPECT_EQ(2 * a.cx + 16, ab.cx);
         SelectObject(c.dc, old);
     }
@@ -316,7 +342,8 @@ TEST_F(GlyphDraw, DrawnWidthEqualsMeasuredWidthInEveryFont)
     free_canvas(&c);
 }
 
-class SystemText : public ::testing::Test {
+class SystemText : public ::testing::Test
+{
   protected:
     HFONT font = NULL;
     void SetUp() override
@@ -354,12 +381,18 @@ TEST_F(SystemText, OtherSystemsConvertFromGbkAndDrawNothingPastSixHundredUnits)
     SelectObject(drawn.dc, font);
     SelectObject(expected.dc, font);
 
-    system_text_out(drawn.dc, 3, 2, "\xD6\xD0\xCE\xC4" "ab", 6);
+    system_text_out(drawn.dc, 3, 2,
+                    "\xD6\xD0\xCE\xC4"
+                    "ab",
+                    6);
     EXPECT_EQ(0x4E2D, wide_text_buffer[0]);
     EXPECT_EQ(0x6587, wide_text_buffer[1]);
     EXPECT_EQ(L'a', wide_text_buffer[2]);
     EXPECT_EQ(L'b', wide_text_buffer[3]);
-    TextOutW(expected.dc, 3, 2, L"\x4E2D\x6587" L"ab", 4);
+    TextOutW(expected.dc, 3, 2,
+             L"\x4E2D\x6587"
+             L"ab",
+             4);
     EXPECT_EQ(0, canvas_differences(drawn, expected));
 
     std::string fits(600, 'x'), too_long(601, 'x');

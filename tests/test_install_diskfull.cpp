@@ -11,7 +11,8 @@
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
 
-class DiskFull : public ::testing::Test {
+class DiskFull : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -19,7 +20,8 @@ class DiskFull : public ::testing::Test {
         dir = fresh_dir("full-" + name);
         copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
         copy_text(g_state.module_dir, sizeof(g_state.module_dir), (fresh_dir("full-module") + "\\").c_str());
-        copy_text(g_state.windows_dir, sizeof(g_state.windows_dir), (fresh_dir("full-windows") + "\\").c_str());
+        copy_text(g_state.windows_dir, sizeof(g_state.windows_dir),
+                  (fresh_dir("full-windows") + "\\").c_str());
         use_setup_resources();
         g_state.want_desktop_icon = 1;
         g_state.want_auto_start = 1;

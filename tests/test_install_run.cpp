@@ -11,11 +11,9 @@
 #include "support/tavik_test.h"
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
-static const std::vector<int> ALL_POSITIONS = {10, 15, 20, 25, 30, 35, 45, 50,
-                                               55, 65, 70, 90, 94, 97, 100};
+static const std::vector<int> ALL_POSITIONS = {10, 15, 20, 25, 30, 35, 45, 50, 55, 65, 70, 90, 94, 97, 100};
 static const char OLD_WORD_BASE_CN[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
-static const char OLD_WORD_BASE_EN[] =
-    "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+static const char OLD_WORD_BASE_EN[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
 static const char *const WORD_BASE[] = {"CiZuFlat.igb", "pxcizudic.idx", "pycizudic.idx",
                                         "py2_3ZiCi1stZuMu.idx"};
 static const char CRAFTED_INI[] = "[UI_STR]\r\nOK=确定\r\n[Config]\r\nUseBmpFont=0\r\n\r\n";
@@ -28,8 +26,7 @@ static std::string as_text(const std::vector<unsigned char> &bytes)
 // Small stand-in payloads under every manifest id: each file says which id it came from.
 static std::vector<unsigned char> crafted_bytes(int id)
 {
-    std::string text =
-        id == 120 ? std::string(CRAFTED_INI) : "payload " + std::to_string(id) + "\r\n";
+    std::string text = id == 120 ? std::string(CRAFTED_INI) : "payload " + std::to_string(id) + "\r\n";
     return std::vector<unsigned char>(text.begin(), text.end());
 }
 
@@ -54,7 +51,8 @@ static const ManifestEntry *entry_named(const char *name)
     return NULL;
 }
 
-class InstallRun : public ::testing::Test {
+class InstallRun : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -237,15 +235,13 @@ TEST_F(InstallRun, StaleUserDictionariesAreRemovedEvenWhenProtected)
         if (i % 3 == 0)
             protect_file(p, true, true);
     }
-    const char *lookalikes[] = {"pykeys.dic2", "flatAuto.dic00001", "flatAdjust.dic0002",
-                                "Gbkflat.dic1"};
+    const char *lookalikes[] = {"pykeys.dic2", "flatAuto.dic00001", "flatAdjust.dic0002", "Gbkflat.dic1"};
     for (const char *name : lookalikes)
         ASSERT_TRUE(write_file(path(name), "keep"));
     EXPECT_EQ(1, run());
     for (const std::string &v : variants) {
         std::string name = v.substr(dir.size() + 1);
-        if (lstrcmpiA(name.c_str(), "pykeys.dic") == 0 ||
-            lstrcmpiA(name.c_str(), "Gbkflat.dic") == 0) {
+        if (lstrcmpiA(name.c_str(), "pykeys.dic") == 0 || lstrcmpiA(name.c_str(), "Gbkflat.dic") == 0) {
             expect_crafted(name.c_str()); // laid down again by the manifest
             continue;
         }

@@ -70,8 +70,11 @@ TEST(MessageLayout, ButtonsAndMinimumWidthPerKind)
         int first, second;
         int min_w;
     } rows[] = {
-        {0, 1, IDC_MSG_OK, 0, 220},  {4, 2, IDC_MSG_YES, IDC_MSG_NO, 330}, {1, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
-        {2, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330}, {3, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
+        {0, 1, IDC_MSG_OK, 0, 220},
+        {4, 2, IDC_MSG_YES, IDC_MSG_NO, 330},
+        {1, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
+        {2, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
+        {3, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
         {-1, 2, IDC_MSG_OK, IDC_MSG_CANCEL, 330},
     };
     for (const auto &r : rows) {
@@ -181,20 +184,18 @@ static Expected expected_measures(HWND dialog, int chinese_pairs, const char *en
     return e;
 }
 
-class MessageDialog : public ::testing::Test {
+class MessageDialog : public ::testing::Test
+{
   protected:
     HWND owner = NULL;
     void SetUp() override
     {
         ASSERT_TRUE(load_setup_atlas());
-        owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, NULL, NULL, NULL,
-                              NULL);
+        owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, NULL, NULL,
+                              NULL, NULL);
         ASSERT_TRUE(owner);
     }
-    void TearDown() override
-    {
-        DestroyWindow(owner);
-    }
+    void TearDown() override { DestroyWindow(owner); }
 
     // Checks window, buttons and text areas of an open dialog against the layout rules.
     void check_layout(HWND dialog, int kind, int chinese_bytes, int chinese_pairs, const char *english)
@@ -217,7 +218,8 @@ class MessageDialog : public ::testing::Test {
         int shown_second = kind == 4 ? IDC_MSG_NO : kind == 0 ? 0 : IDC_MSG_CANCEL;
         for (int id : {IDC_MSG_OK, IDC_MSG_CANCEL, IDC_MSG_YES, IDC_MSG_NO}) {
             bool shown = id == shown_first || id == shown_second;
-            EXPECT_EQ(shown, IsWindowVisible(GetDlgItem(dialog, id)) != 0) << "button " << id << " kind " << kind;
+            EXPECT_EQ(shown, IsWindowVisible(GetDlgItem(dialog, id)) != 0)
+                << "button " << id << " kind " << kind;
             if (!shown)
                 continue;
             RECT b = client_rect_of(dialog, id);
@@ -252,7 +254,8 @@ class MessageDialog : public ::testing::Test {
 };
 
 static const char *const failed_cn =
-    "\xB0\xB2\xD7\xB0\xCA\xA7\xB0\xDC\xA3\xA1\xC7\xEB\xBC\xEC\xB2\xE9\xD2\xBB\xCF\xC2\xCF\xB5\xCD\xB3\xBA\xF3\xA3\xAC"
+    "\xB0\xB2\xD7\xB0\xCA\xA7\xB0\xDC\xA3\xA1\xC7\xEB\xBC\xEC\xB2\xE9\xD2\xBB\xCF\xC2\xCF\xB5\xCD\xB3\xBA\xF3"
+    "\xA3\xAC"
     "\xD4\xD9\xD6\xD8\xD0\xC2\xB0\xB2\xD7\xB0\xA1\xA3\xD0\xBB\xD0\xBB\xA3\xA1";
 static const char *const failed_en =
     "Installation failed. Please check your system (quit all Tavik applications) and try again.";
@@ -310,7 +313,8 @@ TEST_F(MessageDialog, QuestionShowsYesAndNoAndAnswersSix)
         Canvas whole = capture_window(dialog);
         EXPECT_FALSE(save_screenshot(whole, "message_question").empty());
         free_canvas(&whole);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MSG_YES, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDC_MSG_YES));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MSG_YES, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, IDC_MSG_YES));
     });
     EXPECT_EQ(IDC_MSG_YES, result);
 }

@@ -59,7 +59,8 @@ static void fill_rect(const Canvas &c, RECT r, COLORREF colour)
     DeleteObject(brush);
 }
 
-class OwnerDraw : public ::testing::Test {
+class OwnerDraw : public ::testing::Test
+{
   protected:
     HWND parent = NULL;
     int saved_page = 0;
@@ -79,10 +80,11 @@ class OwnerDraw : public ::testing::Test {
     }
     HWND child(const char *cls, int id, DWORD style, const char *text, int w = 100, int h = 24)
     {
-        return CreateWindowA(cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, parent, (HMENU)(INT_PTR)id, NULL,
-                             NULL);
+        return CreateWindowA(cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, parent, (HMENU)(INT_PTR)id,
+                             NULL, NULL);
     }
-    static DRAWITEMSTRUCT item(int id, HWND window, HDC dc, RECT r, UINT action = ODA_DRAWENTIRE, UINT state = 0)
+    static DRAWITEMSTRUCT item(int id, HWND window, HDC dc, RECT r, UINT action = ODA_DRAWENTIRE,
+                               UINT state = 0)
     {
         DRAWITEMSTRUCT d = {};
         d.CtlType = ODT_BUTTON;
@@ -127,9 +129,9 @@ TEST_F(OwnerDraw, FrameOfTheExampleRectangleMatchesPixelByPixel)
         int x, y;
         COLORREF colour;
     } points[] = {
-        {1, 22, light}, {1, 1, light},   {97, 1, light},  {2, 21, light},  {2, 2, light},   {96, 2, light},
-        {98, 1, dark},  {98, 22, dark},  {2, 22, dark},   {97, 2, dark},   {97, 21, dark},  {3, 21, dark},
-        {1, 23, dark},  {98, 23, dark},  {99, 23, dark},  {99, 1, dark},   {99, 0, face()}, {0, 23, face()},
+        {1, 22, light}, {1, 1, light},   {97, 1, light},  {2, 21, light},   {2, 2, light},   {96, 2, light},
+        {98, 1, dark},  {98, 22, dark},  {2, 22, dark},   {97, 2, dark},    {97, 21, dark},  {3, 21, dark},
+        {1, 23, dark},  {98, 23, dark},  {99, 23, dark},  {99, 1, dark},    {99, 0, face()}, {0, 23, face()},
         {0, 0, face()}, {50, 0, face()}, {0, 12, face()}, {50, 12, face()}, {3, 3, face()},
     };
     for (const auto &p : points)
@@ -164,10 +166,12 @@ static const CaptionRow caption_rows[] = {
     {IDC_BANNER_ENGINE, 0, "\xD6\xD0\xCE\xC4\xCA\xE4\xC8\xEB\xD2\xFD\xC7\xE6 Input Engine", false, true},
     {IDC_BANNER_INSTALLER, 0, "\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2", false, true},
     {IDC_DISPLAY_QUESTION, 0,
-     "\xD2\xD4\xC9\xCF\xD6\xD0\xCE\xC4\xCF\xD4\xCA\xBE\xD5\xFD\xC8\xB7\xC2\xF0 (Is the Above Chinese Display OK)?",
+     "\xD2\xD4\xC9\xCF\xD6\xD0\xCE\xC4\xCF\xD4\xCA\xBE\xD5\xFD\xC8\xB7\xC2\xF0 (Is the Above Chinese Display "
+     "OK)?",
      false, true},
     {IDC_UNUSED_FACE, 0, "", false, false},
-    {IDC_LANGUAGE_LABEL, 0, "User Interface Language \xD3\xC3\xBB\xA7\xBD\xE7\xC3\xE6\xD3\xEF\xD1\xD4", false, true},
+    {IDC_LANGUAGE_LABEL, 0, "User Interface Language \xD3\xC3\xBB\xA7\xBD\xE7\xC3\xE6\xD3\xEF\xD1\xD4", false,
+     true},
     // Window text: the message line, the spare label, and any other id.
     {IDC_MSG_CHINESE, 0, nullptr, false, true},
     {IDC_UNUSED_LABEL, 0, nullptr, false, false},
@@ -175,8 +179,8 @@ static const CaptionRow caption_rows[] = {
 };
 
 // What a button should look like: face, optional frame, caption at the described place.
-static void reference_button(const Canvas &c, RECT r, const char *caption, bool frame, bool centred, bool pressed,
-                             bool is_default)
+static void reference_button(const Canvas &c, RECT r, const char *caption, bool frame, bool centred,
+                             bool pressed, bool is_default)
 {
     fill_rect(c, r, face());
     if (frame)
@@ -204,7 +208,8 @@ TEST_F(OwnerDraw, CaptionTableByteForByteWithFramesAndPlacement)
             DRAWITEMSTRUCT d = item(row.id, button, drawn.dc, r, ODA_DRAWENTIRE, pressed ? ODS_SELECTED : 0);
             draw_owner_button(&d);
             reference_button(expected, r, caption, row.frame, row.centred, pressed, row.id == IDC_NEXT);
-            EXPECT_EQ(0, canvas_differences(drawn, expected)) << row.id << " page " << row.page << " pressed " << pressed;
+            EXPECT_EQ(0, canvas_differences(drawn, expected))
+                << row.id << " page " << row.page << " pressed " << pressed;
             RECT inner = {r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
             if (*caption) {
                 EXPECT_GT(pixels_not(drawn, inner, face()), 30) << row.id;
@@ -265,7 +270,8 @@ TEST_F(OwnerDraw, FocusRectangleIsInsetByATenthAndAnEighthForButtonsAndLabels)
     RECT inset = {10, 3, 90, 21};
     // Focus change only: nothing but the focus rectangle.
     for (HWND w : {cancel, label}) {
-        Canvas drawn = make_canvas(100, 24, RGB(255, 255, 255)), expected = make_canvas(100, 24, RGB(255, 255, 255));
+        Canvas drawn = make_canvas(100, 24, RGB(255, 255, 255)),
+               expected = make_canvas(100, 24, RGB(255, 255, 255));
         DRAWITEMSTRUCT d = item(GetDlgCtrlID(w), w, drawn.dc, r, ODA_FOCUS, ODS_FOCUS);
         draw_owner_button(&d);
         DrawFocusRect(expected.dc, &inset);
@@ -278,7 +284,8 @@ TEST_F(OwnerDraw, FocusRectangleIsInsetByATenthAndAnEighthForButtonsAndLabels)
     Canvas drawn = make_canvas(100, 24, magenta), expected = make_canvas(100, 24, magenta);
     DRAWITEMSTRUCT d = item(IDC_PATH_LABEL, label, drawn.dc, r, ODA_DRAWENTIRE, ODS_FOCUS);
     draw_owner_button(&d);
-    reference_button(expected, r, "\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6\xA3\xBA (Install Path)", false, false, false, false);
+    reference_button(expected, r, "\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6\xA3\xBA (Install Path)", false, false,
+                     false, false);
     DrawFocusRect(expected.dc, &inset);
     EXPECT_EQ(0, canvas_differences(drawn, expected));
     // Losing the focus toggles the mark off again.
@@ -299,7 +306,8 @@ TEST_F(OwnerDraw, BlankBannerPaintsNothingAndSpareFacePaintsOnlyTheFace)
     HWND spare = child("BUTTON", IDC_UNUSED_FACE, BS_OWNERDRAW | WS_DISABLED, "\xD6\xD0 text");
     RECT r = {0, 0, 100, 24};
     Canvas c = make_canvas(100, 24, magenta);
-    DRAWITEMSTRUCT d = item(IDC_BANNER_BLANK, blank, c.dc, r, ODA_DRAWENTIRE | ODA_FOCUS, ODS_FOCUS | ODS_SELECTED);
+    DRAWITEMSTRUCT d =
+        item(IDC_BANNER_BLANK, blank, c.dc, r, ODA_DRAWENTIRE | ODA_FOCUS, ODS_FOCUS | ODS_SELECTED);
     draw_owner_button(&d);
     EXPECT_EQ(0, pixels_not(c, r, magenta));
     d = item(IDC_UNUSED_FACE, spare, c.dc, r, ODA_DRAWENTIRE, ODS_SELECTED);
@@ -403,7 +411,8 @@ TEST_F(OwnerDraw, CheckBoxesDrawTheirBoxAndCaptionWhereDescribed)
     };
     ShowWindow(parent, SW_SHOWNA);
     for (const CheckRow &row : rows) {
-        HWND box = child("BUTTON", row.id, row.style, row.id == 1600 ? long_text.c_str() : "window text", 1200, 24);
+        HWND box =
+            child("BUTTON", row.id, row.style, row.id == 1600 ? long_text.c_str() : "window text", 1200, 24);
         SendMessageA(box, BM_SETCHECK, row.check, 0);
         EnableWindow(box, !row.disabled);
         for (bool focused : {false, true}) {
@@ -430,7 +439,8 @@ TEST_F(OwnerDraw, CheckBoxesDrawTheirBoxAndCaptionWhereDescribed)
                 RECT f = {layout.caption_x - 1, 0, layout.caption_x + w + 3, 19};
                 DrawFocusRect(expected.dc, &f);
             }
-            EXPECT_EQ(0, canvas_differences(drawn, expected)) << row.id << " style " << row.style << " focus " << focused;
+            EXPECT_EQ(0, canvas_differences(drawn, expected))
+                << row.id << " style " << row.style << " focus " << focused;
             // Face around the box, something drawn in it, and the caption to the right.
             RECT box_area = {k.left, k.top, k.right, k.bottom};
             EXPECT_GT(pixels_not(drawn, box_area, face()), 10);
@@ -528,15 +538,18 @@ TEST(ListMeasure, GivesTwentyThreeByTenTwentyFour)
     }
 }
 
-class ListItems : public OwnerDraw {
+class ListItems : public OwnerDraw
+{
   protected:
     HWND combo = NULL;
     HWND list = NULL;
     void SetUp() override
     {
         OwnerDraw::SetUp();
-        combo = child("COMBOBOX", IDC_LANGUAGE, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, "", 200, 200);
-        list = child("LISTBOX", IDC_LICENCE_CN_LIST, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOSEL, "", 200, 200);
+        combo = child("COMBOBOX", IDC_LANGUAGE, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, "",
+                      200, 200);
+        list = child("LISTBOX", IDC_LICENCE_CN_LIST, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOSEL, "", 200,
+                     200);
         ASSERT_TRUE(combo && list);
     }
     DRAWITEMSTRUCT list_item(HWND control, int index, HDC dc, UINT state)
@@ -669,14 +682,15 @@ TEST_F(OwnerDraw, PanelScreenshotShowsCaptionsFromTheAtlas)
         {IDC_DISPLAY_OK, 0x80, BS_AUTOCHECKBOX | WS_TABSTOP, 20, 106, 100, 16, L""},
         {IDC_DISPLAY_NO, 0x80, BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED, 130, 106, 100, 16, L""},
         {IDC_LANGUAGE_LABEL, 0x80, label, 6, 128, 230, 16, L""},
-        {IDC_LANGUAGE, 0x85, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_TABSTOP, 240, 128, 120, 80,
-         L""},
+        {IDC_LANGUAGE, 0x85, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_TABSTOP, 240, 128,
+         120, 80, L""},
         {IDC_BACK, 0x80, BS_OWNERDRAW | WS_TABSTOP, 100, 156, 68, 16, L""},
         {IDC_NEXT, 0x80, BS_OWNERDRAW | WS_TABSTOP, 176, 156, 106, 16, L""},
         {IDC_CANCEL, 0x80, BS_OWNERDRAW | WS_TABSTOP, 290, 156, 68, 16, L""},
     };
     std::vector<WORD> tmpl = panel_template(L"Owner-drawn controls", 370, 180, items);
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)tmpl.data(), NULL, panel_proc, 0);
+    HWND dialog =
+        CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)tmpl.data(), NULL, panel_proc, 0);
     ASSERT_TRUE(dialog);
     HWND language = GetDlgItem(dialog, IDC_LANGUAGE);
     SendMessageA(language, CB_ADDSTRING, 0, (LPARAM) "English");

@@ -10,7 +10,8 @@
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
 
-class Payload : public ::testing::Test {
+class Payload : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -30,7 +31,10 @@ TEST_F(Payload, ExtractsTheInflatedBytesWithRequestedAttributes)
         int id;
         const char *name;
         int ro, hid;
-    } rows[] = {{131, "gbkflat.dic", 1, 1}, {111, "sort.dic", 0, 1}, {118, "duplicat.dic", 1, 0}, {127, "CiZuFlat.igb", 0, 0}};
+    } rows[] = {{131, "gbkflat.dic", 1, 1},
+                {111, "sort.dic", 0, 1},
+                {118, "duplicat.dic", 1, 0},
+                {127, "CiZuFlat.igb", 0, 0}};
     for (const auto &r : rows) {
         ASSERT_EQ(1, extract_payload(r.id, r.name, buffer.data(), SCRATCH_SIZE, r.ro, r.hid)) << r.name;
         EXPECT_EQ(setup_payload(r.id), read_file(path(r.name))) << r.name;

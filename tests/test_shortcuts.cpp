@@ -26,21 +26,21 @@ TEST(Profiles, AllFourRowsAndElevenFields)
         const char *names[9];
         const char *program, *uninstaller;
     } expected[] = {
-        {{"Mereda", "Tavik文本编辑", B5_EDITOR, "Mereda", "Tavik文本编辑", B5_EDITOR,
-          "Mereda UnInstall", "Tavik文本编辑卸载", B5_EDITOR B5_UNINSTALL},
+        {{"Mereda", "Tavik文本编辑", B5_EDITOR, "Mereda", "Tavik文本编辑", B5_EDITOR, "Mereda UnInstall",
+          "Tavik文本编辑卸载", B5_EDITOR B5_UNINSTALL},
          "Mereda.exe",
          "MdUnInstall.exe"},
-        {{"Tavik Chinese Input Engine", "Tavik中文输入引擎", B5_ENGINE,
-          "Tavik Chinese Input Engine", "Tavik中文输入引擎", B5_ENGINE, "Tavik UnInstall",
-          "Tavik输入引擎卸载", "Tavik\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba" B5_UNINSTALL},
+        {{"Tavik Chinese Input Engine", "Tavik中文输入引擎", B5_ENGINE, "Tavik Chinese Input Engine",
+          "Tavik中文输入引擎", B5_ENGINE, "Tavik UnInstall", "Tavik输入引擎卸载",
+          "Tavik\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba" B5_UNINSTALL},
          "TVK.exe",
          "TVKUnInstall.exe"},
-        {{"Tavik Smart Editor", "Tavik巧文书", B5_SMART, "Tavik Smart Editor", "Tavik巧文书",
-          B5_SMART, "Tavik Smart Editor UnInstall", "Tavik巧文书卸载", B5_SMART B5_UNINSTALL},
+        {{"Tavik Smart Editor", "Tavik巧文书", B5_SMART, "Tavik Smart Editor", "Tavik巧文书", B5_SMART,
+          "Tavik Smart Editor UnInstall", "Tavik巧文书卸载", B5_SMART B5_UNINSTALL},
          "TVKEdit.exe",
          "TVKEditUnInstall.exe"},
-        {{"Mereda-Keyla", "TavikKeyla输入法", B5_KEYLA, "Mereda-Keyla", "TavikKeyla输入法",
-          B5_KEYLA, "UnInstall", "卸载", B5_UNINSTALL},
+        {{"Mereda-Keyla", "TavikKeyla输入法", B5_KEYLA, "Mereda-Keyla", "TavikKeyla输入法", B5_KEYLA,
+          "UnInstall", "卸载", B5_UNINSTALL},
          "KL.exe",
          "KLUnInstall.exe"},
     };
@@ -48,10 +48,8 @@ TEST(Profiles, AllFourRowsAndElevenFields)
     for (int row = 0; row < PRODUCT_COUNT; row++) {
         const ProductProfile &p = product_profiles[row];
         for (int form = 0; form < 3; form++) {
-            EXPECT_STREQ(expected[row].names[form], p.folder_name[form])
-                << row << " folder " << form;
-            EXPECT_STREQ(expected[row].names[3 + form], p.shortcut_name[form])
-                << row << " shortcut " << form;
+            EXPECT_STREQ(expected[row].names[form], p.folder_name[form]) << row << " folder " << form;
+            EXPECT_STREQ(expected[row].names[3 + form], p.shortcut_name[form]) << row << " shortcut " << form;
             EXPECT_STREQ(expected[row].names[6 + form], p.uninstall_shortcut_name[form])
                 << row << " uninstall " << form;
         }
@@ -130,7 +128,8 @@ TEST(SpecialFolders, ShellPathsAndTheVersionSwitch)
     EXPECT_EQ(0, shell_folder_path(path, 0x7e)); // no such folder
 }
 
-class Shortcuts : public ::testing::Test {
+class Shortcuts : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -229,14 +228,13 @@ TEST_F(Shortcuts, ExistingFolderIsReusedAndLinksReplaced)
     remove_tree(group);
     ASSERT_TRUE(CreateDirectoryA(group.c_str(), NULL));
     ASSERT_TRUE(write_file(group + "\\keep.txt", "mine"));
-    ASSERT_EQ(1, create_shell_link("C:\\elsewhere\\old.exe",
-                                   (group + "\\Tavik UnInstall.lnk").c_str(), "old"));
+    ASSERT_EQ(1,
+              create_shell_link("C:\\elsewhere\\old.exe", (group + "\\Tavik UnInstall.lnk").c_str(), "old"));
     start_message_watcher();
     create_menu_group();
     EXPECT_TRUE(stop_message_watcher().empty());
     expect_link(group + "\\Tavik UnInstall.lnk", "TVKUnInstall.exe", "Tavik UnInstall");
-    expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe",
-                "Tavik Chinese Input Engine");
+    expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe", "Tavik Chinese Input Engine");
     EXPECT_TRUE(file_exists(group + "\\keep.txt"));
     remove_tree(group);
 }
@@ -245,15 +243,13 @@ TEST_F(Shortcuts, OnlyTheLastShortcutDecides)
 {
     std::string group = programs + "\\Tavik Test Group";
     remove_tree(group);
-    ShortcutEntry first_fails[] = {
-        {"no folder\\first", "TVK.exe"}, {"last", "TVK.exe"}, {NULL, NULL}};
+    ShortcutEntry first_fails[] = {{"no folder\\first", "TVK.exe"}, {"last", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(1, create_menu_entries("Tavik Test Group", first_fails, CSIDL_PROGRAMS));
     EXPECT_TRUE(stop_message_watcher().empty());
     expect_link(group + "\\last.lnk", "TVK.exe", "last");
 
-    ShortcutEntry last_fails[] = {
-        {"first", "TVK.exe"}, {"no folder\\last", "TVK.exe"}, {NULL, NULL}};
+    ShortcutEntry last_fails[] = {{"first", "TVK.exe"}, {"no folder\\last", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik Test Group", last_fails, CSIDL_PROGRAMS));
     expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
@@ -280,8 +276,7 @@ TEST_F(Shortcuts, FolderThatCannotBeMadeIsReportedAndNoLinkTried)
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
     start_message_watcher();
     EXPECT_EQ(0, create_menu_entries("Tavik Missing\\Group", one, CSIDL_PROGRAMS));
-    expect_one_message(stop_message_watcher(),
-                       "无法建目录(" + programs + "\\Tavik Missing\\Group)!",
+    expect_one_message(stop_message_watcher(), "无法建目录(" + programs + "\\Tavik Missing\\Group)!",
                        "Cannot create folder!");
     EXPECT_FALSE(file_exists(programs + "\\Tavik Missing"));
 }
@@ -334,8 +329,7 @@ TEST_F(Shortcuts, TooLongPathsFailCleanly)
 
 TEST_F(Shortcuts, ChosenDesktopAndStartUpShortcuts)
 {
-    std::string editor = desktop + "\\Mereda.lnk",
-                engine = desktop + "\\Tavik Chinese Input Engine.lnk",
+    std::string editor = desktop + "\\Mereda.lnk", engine = desktop + "\\Tavik Chinese Input Engine.lnk",
                 auto_start = startup + "\\Tavik Chinese Input Engine.lnk";
     for (const std::string &f : {editor, engine, auto_start})
         DeleteFileA(f.c_str());
@@ -376,8 +370,7 @@ TEST_F(Shortcuts, LegacyFoldersWhenTheMajorVersionIsThree)
     create_chosen_shortcuts();
     EXPECT_TRUE(stop_message_watcher().empty());
     std::string group = legacy_programs + "\\Tavik Chinese Input Engine";
-    expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe",
-                "Tavik Chinese Input Engine");
+    expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe", "Tavik Chinese Input Engine");
     expect_link(group + "\\Tavik UnInstall.lnk", "TVKUnInstall.exe", "Tavik UnInstall");
     expect_link(win + "Desktop\\Mereda.lnk", "Mereda.exe", "Mereda");
     // The start-up folder code yields the Windows folder itself.

@@ -39,8 +39,7 @@ TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
     use_setup_resources();
     make_progress_window();
 
-    std::wstring programs = shell_folder_wide(CSIDL_PROGRAMS),
-                 desktop = shell_folder_wide(CSIDL_DESKTOP),
+    std::wstring programs = shell_folder_wide(CSIDL_PROGRAMS), desktop = shell_folder_wide(CSIDL_DESKTOP),
                  startup = shell_folder_wide(CSIDL_STARTUP);
     std::wstring group = programs + L"\\Tavik中文输入引擎";
     ASSERT_FALSE(exists_wide(group));
@@ -67,10 +66,8 @@ TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
     } links[] = {
         {group_a + "\\Tavik中文输入引擎.lnk", dir + "\\TVK.exe", "Tavik中文输入引擎"},
         {group_a + "\\Tavik输入引擎卸载.lnk", dir + "\\TVKUnInstall.exe", "Tavik输入引擎卸载"},
-        {shell_folder(CSIDL_DESKTOP) + "\\Tavik文本编辑.lnk", dir + "\\Mereda.exe",
-         "Tavik文本编辑"},
-        {shell_folder(CSIDL_STARTUP) + "\\Tavik中文输入引擎.lnk", dir + "\\TVK.exe",
-         "Tavik中文输入引擎"},
+        {shell_folder(CSIDL_DESKTOP) + "\\Tavik文本编辑.lnk", dir + "\\Mereda.exe", "Tavik文本编辑"},
+        {shell_folder(CSIDL_STARTUP) + "\\Tavik中文输入引擎.lnk", dir + "\\TVK.exe", "Tavik中文输入引擎"},
     };
     for (const auto &l : links) {
         LinkInfo info = read_link(l.link);

@@ -14,9 +14,8 @@ TEST(SystemLanguage, ChineseScriptFollowsLanguageIdOnMultiByteSystems)
         unsigned lang;
         int expected;
     } rows[] = {
-        {1, 0x0804, 1}, {1, 0x0404, 2}, {1, 0x0C04, 2}, {1, 0x1404, 2}, {1, 0x1004, 1},
-        {1, 0x0409, 0}, {1, 0x0411, 0}, {0, 0x0804, 0}, {0, 0x0404, 0}, {1, 0x7C04, 2},
-        {1, 0x0004, 1},
+        {1, 0x0804, 1}, {1, 0x0404, 2}, {1, 0x0C04, 2}, {1, 0x1404, 2}, {1, 0x1004, 1}, {1, 0x0409, 0},
+        {1, 0x0411, 0}, {0, 0x0804, 0}, {0, 0x0404, 0}, {1, 0x7C04, 2}, {1, 0x0004, 1},
     };
     for (const auto &r : rows)
         EXPECT_EQ(r.expected, chinese_script_for(r.dbcs, r.lang)) << std::hex << r.lang << " dbcs " << r.dbcs;
@@ -75,7 +74,8 @@ TEST(EnterKey, PushButtonsClickThemselvesOtherControlsClickForward)
     };
     for (const auto &r : rows) {
         int drop = -1;
-        EXPECT_EQ(r.command, enter_key_command(r.focus, r.cls, r.style, r.id, 1001, &drop)) << r.cls << " " << r.id;
+        EXPECT_EQ(r.command, enter_key_command(r.focus, r.cls, r.style, r.id, 1001, &drop))
+            << r.cls << " " << r.id;
         EXPECT_EQ(r.drop, drop) << r.cls << " " << r.id;
     }
 }
@@ -83,13 +83,15 @@ TEST(EnterKey, PushButtonsClickThemselvesOtherControlsClickForward)
 // Enter on real controls: which command reaches the wizard, and whether the key goes on.
 TEST(EnterKey, RealControlsPostTheRightCommand)
 {
-    HWND owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, NULL, NULL, NULL, NULL);
+    HWND owner =
+        CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, NULL, NULL, NULL, NULL);
     ASSERT_TRUE(owner);
     HWND back = CreateWindowA("BUTTON", "Back", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 50, 20, owner,
                               (HMENU)3, NULL, NULL);
     HWND check = CreateWindowA("BUTTON", "c", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 30, 50, 20, owner,
                                (HMENU)1004, NULL, NULL);
-    HWND edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE, 0, 60, 50, 20, owner, (HMENU)1002, NULL, NULL);
+    HWND edit =
+        CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE, 0, 60, 50, 20, owner, (HMENU)1002, NULL, NULL);
     ShowWindow(owner, SW_SHOW);
     g_state.wizard_window = owner;
     struct {
@@ -150,7 +152,8 @@ TEST(GlyphAtlas, LoadsFourBitmapsHoldingTheResourceBits)
         EXPECT_EQ(1, info.bmBitsPixel);
         EXPECT_EQ(slot->bitmap, GetCurrentObject(slot->dc, OBJ_BITMAP));
         std::vector<unsigned char> bits = bitmap_bits(slot->bitmap);
-        EXPECT_TRUE(std::equal(bits.begin(), bits.end(), atlas.begin() + k * ATLAS_BLOCK_SIZE)) << "bitmap " << k;
+        EXPECT_TRUE(std::equal(bits.begin(), bits.end(), atlas.begin() + k * ATLAS_BLOCK_SIZE))
+            << "bitmap " << k;
     }
     // 啊 (0xB0A1) sits in cell 658 of bitmap 0: it has ink, and cell 0 (ideographic space) has none.
     int ink = 0, blank_ink = 0;
@@ -280,7 +283,8 @@ TEST(RealExe, WithoutItsAtlasExitsWithOneAndShowsNoWizard)
     HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
     ASSERT_TRUE(update);
     char junk[64] = "not a zlib stream";
-    ASSERT_TRUE(UpdateResourceA(update, RT_PAYLOAD_NAME, MAKEINTRESOURCEA(IDR_GLYPH_ATLAS), 0, junk, sizeof(junk)));
+    ASSERT_TRUE(
+        UpdateResourceA(update, RT_PAYLOAD_NAME, MAKEINTRESOURCEA(IDR_GLYPH_ATLAS), 0, junk, sizeof(junk)));
     ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
     bool saw = true;
     EXPECT_EQ(1u, run_setup_and_cancel(copy, &saw));

@@ -52,8 +52,8 @@ static std::wstring class_name(const std::wstring &stored)
 {
     static const struct {
         const wchar_t *atom, *name;
-    } atoms[] = {{L"#128", L"BUTTON"}, {L"#129", L"EDIT"}, {L"#130", L"STATIC"}, {L"#131", L"LISTBOX"},
-                 {L"#132", L"SCROLLBAR"}, {L"#133", L"COMBOBOX"}};
+    } atoms[] = {{L"#128", L"BUTTON"},  {L"#129", L"EDIT"},      {L"#130", L"STATIC"},
+                 {L"#131", L"LISTBOX"}, {L"#132", L"SCROLLBAR"}, {L"#133", L"COMBOBOX"}};
     for (const auto &a : atoms)
         if (stored == a.atom)
             return a.name;
@@ -162,9 +162,9 @@ TEST(Templates, MessageDialogIsTheExtendedTemplateAsDescribed)
         int x, y, cx, cy;
         std::wstring cls;
     } rows[] = {
-        {1, 0x4001000B, "确认", 87, 65, 73, 18, BUTTON},   {6, 0x4001000B, "是", 174, 65, 73, 18, BUTTON},
-        {7, 0x4001000B, "否", 257, 65, 73, 18, BUTTON},    {2, 0x4001000B, "取消 ", 6, 65, 73, 18, BUTTON},
-        {1013, 0x5800000B, "", 6, 4, 321, 24, BUTTON}, {1028, 0x50000001, "", 6, 35, 87, 8, STATIC},
+        {1, 0x4001000B, "确认", 87, 65, 73, 18, BUTTON}, {6, 0x4001000B, "是", 174, 65, 73, 18, BUTTON},
+        {7, 0x4001000B, "否", 257, 65, 73, 18, BUTTON},  {2, 0x4001000B, "取消 ", 6, 65, 73, 18, BUTTON},
+        {1013, 0x5800000B, "", 6, 4, 321, 24, BUTTON},   {1028, 0x50000001, "", 6, 35, 87, 8, STATIC},
     };
     ASSERT_EQ(6u, d.items.size());
     for (size_t i = 0; i < d.items.size(); i++) {
@@ -191,7 +191,18 @@ TEST(Templates, WizardHasEveryControlWhereAndHowDescribed)
     EXPECT_EQ(L"Tavik Chinese Input Engine Installer", d.caption);
     EXPECT_EQ(8, d.point_size);
     EXPECT_EQ(L"MS Sans Serif", d.face);
-    enum { OWNER_BUTTON, OWNER_LABEL, AUTO_CHECK, GROUP, EDIT_LINE, EDIT_MULTI, EDIT_RO, LIST, COMBO, PROGRESS };
+    enum {
+        OWNER_BUTTON,
+        OWNER_LABEL,
+        AUTO_CHECK,
+        GROUP,
+        EDIT_LINE,
+        EDIT_MULTI,
+        EDIT_RO,
+        LIST,
+        COMBO,
+        PROGRESS
+    };
     struct {
         int id, kind, x, y, cx, cy;
         bool visible;

@@ -28,10 +28,17 @@ TEST(WizardRules, TrailingBackslashIsFoundCharacterByCharacter)
         const char *path;
         int ends;
     } rows[] = {
-        {"C:\\", 1},           {"C:\\Tavik", 0},        {"C:\\Tavik\\", 1}, {"", 0},
-        {"\\", 1},             {"C:\\Tavik\\\\", 1},    {"C:", 0},
-        {"C:\\\x81\x5c", 0},   // a GBK character whose trail byte is 0x5C
-        {"C:\\\x81\x5c\\", 1}, {"C:\\\xd6\xd0\\", 1}, {"C:\\\xd6", 0}, // a lone lead byte at the end
+        {"C:\\", 1},
+        {"C:\\Tavik", 0},
+        {"C:\\Tavik\\", 1},
+        {"", 0},
+        {"\\", 1},
+        {"C:\\Tavik\\\\", 1},
+        {"C:", 0},
+        {"C:\\\x81\x5c", 0}, // a GBK character whose trail byte is 0x5C
+        {"C:\\\x81\x5c\\", 1},
+        {"C:\\\xd6\xd0\\", 1},
+        {"C:\\\xd6", 0}, // a lone lead byte at the end
     };
     for (const auto &r : rows)
         EXPECT_EQ(r.ends, ends_in_backslash(r.path)) << r.path;
@@ -206,7 +213,8 @@ struct MessageAnswerer {
                 Sleep(10);
                 continue;
             }
-            SeenMessage m = {item_text(box, IDC_MSG_CHINESE), item_text(box, IDC_MSG_ENGLISH), seconds_since(started)};
+            SeenMessage m = {item_text(box, IDC_MSG_CHINESE), item_text(box, IDC_MSG_ENGLISH),
+                             seconds_since(started)};
             {
                 std::lock_guard<std::mutex> hold(lock);
                 seen.push_back(m);
@@ -226,11 +234,13 @@ struct MessageAnswerer {
 
 static const char *const choose_text_cn = "请您回答提问.";
 static const char *const choose_text_en = "Please select a choice.";
-static const char *const folder_text_cn = "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
+static const char *const folder_text_cn =
+    "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
 static const char *const folder_text_en = "Cannot create folder! Please check folder path.";
 
-class Wizard : public ::testing::Test {
-protected:
+class Wizard : public ::testing::Test
+{
+  protected:
     HWND dialog = NULL;
 
     static void SetUpTestSuite()
@@ -319,7 +329,7 @@ TEST_F(Wizard, InitialisationFillsTheFirstPage)
 TEST_F(Wizard, LanguageListPutsTheCurrentChoiceOnTopAndSelectsIt)
 {
     static const char *const names[3] = {"English 英文", "Chinese(Simplified)  中文简体",
-                                          "Chinese(Traditional) 中文繁体"};
+                                         "Chinese(Traditional) 中文繁体"};
     struct {
         int force;
         int order[3];
@@ -348,7 +358,8 @@ TEST_F(Wizard, FourCheckBoxesAreSubclassedAndStillWork)
     for (int id : {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO})
         EXPECT_EQ((LONG_PTR)check_box_proc, GetWindowLongPtrA(item(id), GWLP_WNDPROC)) << id;
     // The licence-language box keeps the standard procedure the others hand on to.
-    EXPECT_EQ((LONG_PTR)g_state.checkbox_base_proc, GetWindowLongPtrA(item(IDC_LICENCE_ENGLISH), GWLP_WNDPROC));
+    EXPECT_EQ((LONG_PTR)g_state.checkbox_base_proc,
+              GetWindowLongPtrA(item(IDC_LICENCE_ENGLISH), GWLP_WNDPROC));
     click(IDC_AUTO_START);
     EXPECT_TRUE(ticked(IDC_AUTO_START));
     click(IDC_DESKTOP_ICON);
@@ -629,8 +640,9 @@ static HMODULE licence_module(const std::string &name, const std::string &chines
                                  {IDR_LICENCE_EN, zlib_pack(bytes_of(english))}});
 }
 
-class Licence : public Wizard {
-protected:
+class Licence : public Wizard
+{
+  protected:
     std::vector<std::string> list_items()
     {
         std::vector<std::string> out;
@@ -874,7 +886,8 @@ TEST_F(Wizard, PointerOutsideTheWizardIsMovedToItsCentre)
     create();
     RECT window;
     GetWindowRect(dialog, &window);
-    POINT centre = {window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2};
+    POINT centre = {window.left + (window.right - window.left) / 2,
+                    window.top + (window.bottom - window.top) / 2};
     SetCursorPos(window.right + 5, window.bottom + 5);
     POINT at;
     GetCursorPos(&at);

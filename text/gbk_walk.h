@@ -5,9 +5,9 @@
 enum { GBK_CELL_ADVANCE = 16, GBK_TEXT_HEIGHT = 16 };
 
 struct GbkChar {
-    int offset;      // advance of the text before this character
-    int is_double;   // a lead byte with its trail
-    unsigned code;   // lead * 256 + trail, or the single byte
+    int offset;    // advance of the text before this character
+    int is_double; // a lead byte with its trail
+    unsigned code; // lead * 256 + trail, or the single byte
     int advance;
 };
 

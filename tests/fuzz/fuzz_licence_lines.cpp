@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::vector<char> work(text);
         std::vector<char *> lines(max_lines);
         int n = split_licence_lines(work.data(), size, lines.data(), max_lines);
-        if (n < 0 || n > max_lines || (size_t)n != (returns < (size_t)max_lines ? returns : (size_t)max_lines))
+        if (n < 0 || n > max_lines ||
+            (size_t)n != (returns < (size_t)max_lines ? returns : (size_t)max_lines))
             abort();
         for (int i = 0; i < n; i++) {
             if (lines[i] < work.data() || lines[i] >= work.data() + work.size())

@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (cap >= 4)
         check_terminated(buf, cap);
 
+    // Only the device namespace prefix makes a path a device.
+    if (names_a_device(a.c_str()) != (a.compare(0, 4, "\\\\.\\") == 0))
+        abort();
+
     std::vector<char> path(a.begin(), a.end());
     path.resize(a.size() + 1 + (cap % 3), 0);
     add_trailing_backslash(path.data(), path.size());

@@ -297,9 +297,10 @@ static const int page_controls[4][6] = {
     {IDC_LICENCE_ENGLISH, 0},
     {IDC_LANGUAGE_LABEL, IDC_LANGUAGE, 0},
 };
-static const int always_shown[] = {IDC_NEXT,          IDC_CANCEL,        IDC_BANNER_ICON,      IDC_BANNER_PRODUCT,
-                                   IDC_BANNER_SUBTITLE, IDC_BANNER_LINE, IDC_BANNER_WEB,       IDC_BANNER_FAMILY,
-                                   IDC_BANNER_ENGINE, IDC_BANNER_INSTALLER, IDC_BANNER_BLANK};
+static const int always_shown[] = {
+    IDC_NEXT,        IDC_CANCEL,     IDC_BANNER_ICON,   IDC_BANNER_PRODUCT, IDC_BANNER_SUBTITLE,
+    IDC_BANNER_LINE, IDC_BANNER_WEB, IDC_BANNER_FAMILY, IDC_BANNER_ENGINE,  IDC_BANNER_INSTALLER,
+    IDC_BANNER_BLANK};
 static const int never_shown[] = {IDC_UNUSED_FACE, IDC_UNUSED_LABEL, IDC_UNUSED_EDIT, IDC_PROGRESS};
 
 std::string page_mismatch(HWND wizard, int page)
@@ -427,7 +428,8 @@ bool run_install_step(SetupProcess *setup, int question_answer, MessageSeen *fin
             progress_shot = true;
         }
         if (!find_window(setup->pid, DIALOG_CLASS, MESSAGE_CAPTION)) {
-            if (GetTickCount64() - start > 180000 || WaitForSingleObject(setup->process, POLL_MS) == WAIT_OBJECT_0)
+            if (GetTickCount64() - start > 180000 ||
+                WaitForSingleObject(setup->process, POLL_MS) == WAIT_OBJECT_0)
                 return false;
             continue;
         }
@@ -494,8 +496,8 @@ std::string fresh_target(const std::string &scenario, const std::string &leaf)
     return fresh_dir("e2e-" + scenario) + "\\" + leaf;
 }
 
-const ShortcutNames english_names = {"Tavik Chinese Input Engine", "Tavik Chinese Input Engine", "Tavik UnInstall",
-                                     "Mereda"};
+const ShortcutNames english_names = {"Tavik Chinese Input Engine", "Tavik Chinese Input Engine",
+                                     "Tavik UnInstall", "Mereda"};
 const ShortcutNames simplified_names = {"Tavik中文输入引擎", "Tavik中文输入引擎", "Tavik输入引擎卸载",
                                         "Tavik文本编辑"};
 
@@ -540,7 +542,8 @@ std::vector<unsigned char> expected_config(char use_bmp_font, int force_language
     std::string text(ini.begin(), ini.end());
     size_t at = text.find("\r\nUseBmpFont=");
     EXPECT_NE(std::string::npos, at) << "the shipped file has no UseBmpFont line";
-    EXPECT_EQ(std::string::npos, text.find("ForceLanguage")) << "the shipped file already names ForceLanguage";
+    EXPECT_EQ(std::string::npos, text.find("ForceLanguage"))
+        << "the shipped file already names ForceLanguage";
     EXPECT_NE(std::string::npos, text.find("[Config]"));
     if (at != std::string::npos)
         text[at + 2 + strlen("UseBmpFont=")] = use_bmp_font;
@@ -556,8 +559,8 @@ void expect_config(const std::string &dir, char use_bmp_font, int force_language
     EXPECT_EQ(expected.size(), actual.size()) << path;
     if (actual != expected) {
         size_t tail = actual.size() > 60 ? actual.size() - 60 : 0;
-        ADD_FAILURE() << path << " differs; it ends with: "
-                      << std::string(actual.begin() + tail, actual.end());
+        ADD_FAILURE() << path
+                      << " differs; it ends with: " << std::string(actual.begin() + tail, actual.end());
     }
     EXPECT_EQ((DWORD)(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
               attributes_of(path) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
@@ -579,7 +582,8 @@ void expect_link(const std::string &link, const std::string &dir, const char *pr
 void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool desktop, bool startup)
 {
     std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + names.group;
-    std::vector<std::string> in_group = {std::string(names.engine) + ".lnk", std::string(names.uninstall) + ".lnk"};
+    std::vector<std::string> in_group = {std::string(names.engine) + ".lnk",
+                                         std::string(names.uninstall) + ".lnk"};
     std::sort(in_group.begin(), in_group.end());
     EXPECT_EQ(in_group, sorted_entries(group)) << group;
     expect_link(group + "\\" + names.engine + ".lnk", dir, "TVK.exe", names.engine);

@@ -38,8 +38,7 @@ HMODULE crafted_setup_module(const std::string &name,
                     SizeofResource(setup, dialog));
     if (!EndUpdateResourceA(update, FALSE))
         return NULL;
-    return LoadLibraryExA(path.c_str(), NULL,
-                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 
 LinkInfo read_link(const std::string &path)
@@ -49,8 +48,8 @@ LinkInfo read_link(const std::string &path)
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
     WCHAR wide[MAX_PATH];
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   (void **)&link)) &&
+    if (SUCCEEDED(
+            CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link)) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file)) &&
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
         SUCCEEDED(file->Load(wide, STGM_READ))) {
@@ -96,8 +95,7 @@ static std::string control_text(HWND dialog, int id)
     DWORD_PTR result = 0;
     HWND control = GetDlgItem(dialog, id);
     if (control)
-        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 2000,
-                            &result);
+        SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 2000, &result);
     return text;
 }
 
@@ -120,9 +118,7 @@ static void watch_messages(void)
                 std::lock_guard<std::mutex> hold(watcher.lock);
                 size_t n = watcher.seen.size();
                 if (!watcher.answers.empty())
-                    answer =
-                        watcher
-                            .answers[n < watcher.answers.size() ? n : watcher.answers.size() - 1];
+                    answer = watcher.answers[n < watcher.answers.size() ? n : watcher.answers.size() - 1];
                 watcher.seen.push_back(seen);
             }
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
@@ -180,13 +176,11 @@ HWND make_progress_window(void)
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     progress.positions.clear();
-    progress.window = CreateWindowExA(0, "STATIC", "wizard stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
-                                      400, 200, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    progress.bar =
-        CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 10, 10, 300, 20, progress.window,
-                        (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL);
-    progress.bar_proc =
-        (WNDPROC)SetWindowLongPtrA(progress.bar, GWLP_WNDPROC, (LONG_PTR)record_position);
+    progress.window = CreateWindowExA(0, "STATIC", "wizard stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
+                                      NULL, NULL, GetModuleHandleA(NULL), NULL);
+    progress.bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 10, 10, 300, 20, progress.window,
+                                   (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL);
+    progress.bar_proc = (WNDPROC)SetWindowLongPtrA(progress.bar, GWLP_WNDPROC, (LONG_PTR)record_position);
     g_state.wizard_window = progress.window;
     return progress.window;
 }

@@ -15,7 +15,8 @@ static void put_be32(std::vector<unsigned char> *out, unsigned long value)
     out->push_back((unsigned char)value);
 }
 
-static void put_chunk(std::vector<unsigned char> *out, const char *kind, const std::vector<unsigned char> &body)
+static void put_chunk(std::vector<unsigned char> *out, const char *kind,
+                      const std::vector<unsigned char> &body)
 {
     put_be32(out, (unsigned long)body.size());
     size_t start = out->size();

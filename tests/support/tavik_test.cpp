@@ -161,8 +161,8 @@ HMODULE crafted_module(const std::string &name,
     if (!update)
         return NULL;
     for (const auto &r : resources)
-        UpdateResourceA(update, RT_PAYLOAD_NAME, MAKEINTRESOURCEA(r.first), 0,
-                        (void *)r.second.data(), (DWORD)r.second.size());
+        UpdateResourceA(update, RT_PAYLOAD_NAME, MAKEINTRESOURCEA(r.first), 0, (void *)r.second.data(),
+                        (DWORD)r.second.size());
     if (!EndUpdateResourceA(update, FALSE))
         return NULL;
     return LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -123,7 +123,8 @@ static void put_be32(std::vector<unsigned char> *out, unsigned long v)
         out->push_back((unsigned char)(v >> s));
 }
 
-static void put_chunk(std::vector<unsigned char> *png, const char *type, const std::vector<unsigned char> &data)
+static void put_chunk(std::vector<unsigned char> *png, const char *type,
+                      const std::vector<unsigned char> &data)
 {
     put_be32(png, data.size());
     size_t start = png->size();
@@ -182,7 +183,8 @@ static void align_dword(std::vector<WORD> *t)
         t->push_back(0);
 }
 
-std::vector<WORD> panel_template(const wchar_t *title, short cx, short cy, const std::vector<PanelItem> &items)
+std::vector<WORD> panel_template(const wchar_t *title, short cx, short cy,
+                                 const std::vector<PanelItem> &items)
 {
     std::vector<WORD> t;
     DWORD style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;

@@ -44,6 +44,7 @@ struct PanelItem {
     short x, y, cx, cy;
     const wchar_t *text;
 };
-std::vector<WORD> panel_template(const wchar_t *title, short cx, short cy, const std::vector<PanelItem> &items);
+std::vector<WORD> panel_template(const wchar_t *title, short cx, short cy,
+                                 const std::vector<PanelItem> &items);
 
 #endif
