@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/folder_tree.h"
+
 // bench_files.cpp
 double now_seconds(void);
 // Removes a folder tree, clearing read-only and hidden first.
-void remove_tree(const std::string &path);
 // An empty folder at path (removed first when it exists); 1 on success.
 int fresh_folder(const std::string &path);
 // Files directly in a folder and their total size.

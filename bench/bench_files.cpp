@@ -11,28 +11,6 @@ double now_seconds(void)
     return (double)count.QuadPart / (double)frequency.QuadPart;
 }
 
-void remove_tree(const std::string &path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
-}
-
 int fresh_folder(const std::string &path)
 {
     remove_tree(path);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "folder_tree.h"
+
 // TavikSetup.exe loaded as a data module (its resources, not its code).
 HMODULE setup_module(void);
 // Points the installer state at TavikSetup.exe's resources.
@@ -19,7 +21,6 @@ std::vector<unsigned char> setup_payload(int id);
 
 // A new, empty folder C:\tavik-tests\<name> (removed first when it exists).
 std::string fresh_dir(const std::string &name);
-void remove_tree(const std::string &path);
 
 std::vector<unsigned char> read_file(const std::string &path);
 bool write_file(const std::string &path, const void *data, size_t size);
