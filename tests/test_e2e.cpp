@@ -567,15 +567,9 @@ TEST_F(EndToEnd, BrowseInDriveRootGivesDriveAndFamilyName)
 // user dictionaries removed, and the settings file beside the installer copied to Windows.
 TEST_F(EndToEnd, InstallOverEarlierInstallReplacesEverything)
 {
-    std::string media = fresh_dir("e2e-media");
-    std::string exe = media + "\\TavikSetup.exe";
-    ASSERT_TRUE(CopyFileA(setup_exe_path().c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(write_file(media + "\\SCtrlSet1.bin", std::string("settings beside the installer")));
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof(windows));
-    std::string settings = std::string(windows) + "\\SCtrlSet1.bin";
-    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(settings.c_str());
+    std::string settings;
+    std::string exe = installer_copy_with_settings("e2e-media", &settings);
+    ASSERT_FALSE(exe.empty());
     ASSERT_TRUE(write_file(settings, std::string("older settings")));
     protect_file(settings, true, true);
 

@@ -285,15 +285,9 @@ TEST_F(Faults, InstallKilledMidRunIsCompletedByTheNextRun)
 // the Windows folder receives. The whole C: drive of the prefix is compared, nothing skipped.
 TEST_F(Faults, WritesNothingOutsideItsFolders)
 {
-    std::string media = fresh_dir("faults-surface-media");
-    std::string exe = media + "\\TavikSetup.exe";
-    ASSERT_TRUE(CopyFileA(setup_exe_path().c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(write_file(media + "\\SCtrlSet1.bin", std::string("settings beside the installer")));
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof(windows));
-    std::string settings = std::string(windows) + "\\SCtrlSet1.bin";
-    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(settings.c_str());
+    std::string settings;
+    std::string exe = installer_copy_with_settings("faults-surface-media", &settings);
+    ASSERT_FALSE(exe.empty());
     std::string dir = fresh_target("surface", "Tavik");
     std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + english_names.group;
     std::string desktop = special_folder(CSIDL_DESKTOPDIRECTORY);

@@ -10,6 +10,8 @@ import re
 import sys
 import zlib
 
+from gen_payload import write_if_changed
+
 ROW = re.compile(r'\{\s*(\d+)\s*,\s*"([^"]+)"')
 EXTRA = re.compile(r'unused_payload_ids\[\]\s*=\s*\{([^}]*)\}')
 
@@ -22,18 +24,6 @@ def manifest_ids(path):
         sys.exit(f"{path}: no list of extra payload ids")
     ids += [int(x) for x in extra.group(1).split(",") if x.strip()]
     return ids
-
-
-def write_if_changed(path, data):
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                return False
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
-    return True
 
 
 def main():

@@ -616,3 +616,18 @@ void expect_no_shortcuts(void)
     EXPECT_EQ(std::vector<std::string>(), folder_entries(special_folder(CSIDL_DESKTOPDIRECTORY)));
     EXPECT_EQ(std::vector<std::string>(), folder_entries(special_folder(CSIDL_STARTUP)));
 }
+
+std::string installer_copy_with_settings(const std::string &folder_name, std::string *settings)
+{
+    std::string media = fresh_dir(folder_name);
+    std::string exe = media + "\\TavikSetup.exe";
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof(windows));
+    *settings = std::string(windows) + "\\SCtrlSet1.bin";
+    SetFileAttributesA(settings->c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(settings->c_str());
+    if (!CopyFileA(setup_exe_path().c_str(), exe.c_str(), FALSE) ||
+        !write_file(media + "\\SCtrlSet1.bin", std::string("settings beside the installer")))
+        return "";
+    return exe;
+}

@@ -123,6 +123,11 @@ void expect_link(const std::string &link, const std::string &dir, const char *pr
 void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool desktop, bool startup);
 void expect_no_shortcuts(void);
 
+// A copy of the installer in a fresh folder with an "SCtrlSet1.bin" beside it, and the Windows
+// folder's own copy of that file removed. Returns the copy's path ("" when it could not be
+// made) and the Windows folder's "SCtrlSet1.bin" path in *settings.
+std::string installer_copy_with_settings(const std::string &folder_name, std::string *settings);
+
 // A path <fresh scenario folder>\<leaf> that does not exist yet; its parent does.
 std::string fresh_target(const std::string &scenario, const std::string &leaf);
 
