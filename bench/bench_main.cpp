@@ -9,9 +9,9 @@
 #include "install/install.h"
 #include "install/manifest.h"
 #include "resources/ids.h"
-#include "shell/startup.h"
-#include "shell/state.h"
-#include "shell/wizard.h"
+#include "app/app.h"
+#include "wizard/state.h"
+#include "wizard/wizard.h"
 
 static const char WIZARD_TITLE[] = "Tavik Chinese Input Engine Installer";
 

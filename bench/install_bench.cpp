@@ -8,9 +8,9 @@
 #include "install/install.h"
 #include "install/manifest.h"
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/startup.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "app/app.h"
+#include "wizard/state.h"
 
 int prepare_engine(HMODULE module, const std::string &scratch)
 {

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "../shell/format.h"
-#include "../shell/state.h"
-#include "ini_update.h"
-#include "install.h"
+#include "base/base.h"
+#include "wizard/state.h"
+#include "install/ini_update.h"
+#include "install/install.h"
 
 static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 

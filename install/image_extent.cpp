@@ -1,5 +1,5 @@
 // How much of its file a program image needs, read from the image's own headers.
-#include "image_extent.h"
+#include "install/image_extent.h"
 
 static unsigned long read_u16(const unsigned char *p)
 {

@@ -1,5 +1,5 @@
 // Sets the two wizard choices in the products' INI text without touching any other byte.
-#include "ini_update.h"
+#include "install/ini_update.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,5 +1,5 @@
 // The payload manifest: which packed resource becomes which installed file, in order.
-#include "manifest.h"
+#include "install/manifest.h"
 
 #include <stddef.h>
 

@@ -2,10 +2,10 @@
 #include <stdio.h>
 #include <zlib.h>
 
-#include "../resources/ids.h"
-#include "../shell/format.h"
-#include "../shell/state.h"
-#include "install.h"
+#include "resources/ids.h"
+#include "base/base.h"
+#include "wizard/state.h"
+#include "install/install.h"
 
 static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 

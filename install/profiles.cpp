@@ -1,5 +1,5 @@
 // The product profile table: English and GBK names here, Big5 ones in profiles_big5.cpp.
-#include "profiles.h"
+#include "install/profiles.h"
 
 const ProductProfile product_profiles[PRODUCT_COUNT] = {
     {{"Mereda", "Tavik文本编辑", editor_folder_big5},

@@ -1,5 +1,5 @@
 // Traditional-Chinese names of the product profiles, stored in Big5.
-#include "profiles.h"
+#include "install/profiles.h"
 
 const char editor_folder_big5[] = "Tavik文本編輯";
 const char editor_shortcut_big5[] = "Tavik文本編輯";

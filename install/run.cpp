@@ -7,14 +7,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "../resources/ids.h"
-#include "../shell/format.h"
-#include "../shell/message.h"
-#include "../shell/state.h"
-#include "image_extent.h"
-#include "install.h"
-#include "manifest.h"
-#include "profiles.h"
+#include "resources/ids.h"
+#include "base/base.h"
+#include "ui/message.h"
+#include "wizard/state.h"
+#include "install/image_extent.h"
+#include "install/install.h"
+#include "install/manifest.h"
+#include "install/profiles.h"
 
 static const char OLD_WORD_BASE_CN[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
 static const char OLD_WORD_BASE_EN[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";

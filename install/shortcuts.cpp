@@ -5,10 +5,10 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "../shell/format.h"
-#include "../shell/message.h"
-#include "../shell/state.h"
-#include "install.h"
+#include "base/base.h"
+#include "ui/message.h"
+#include "wizard/state.h"
+#include "install/install.h"
 
 static const char START_MENU_FAILED_CN[] =
     "无法在 Start 菜单中为本程序建立一个条目。很抱歉，只好请您以后自已建立了。";

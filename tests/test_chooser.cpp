@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "chooser/chooser.h"
+#include "wizard/chooser.h"
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/state.h"
-#include "shell/wizard.h"
+#include "base/base.h"
+#include "wizard/state.h"
+#include "wizard/wizard.h"
 #include "support/tavik_test.h"
 
 static const char *const chooser_title = "Choose Destination Directory";

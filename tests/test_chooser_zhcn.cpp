@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "chooser/chooser.h"
+#include "wizard/chooser.h"
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 
 static INT_PTR CALLBACK plain_proc(HWND, UINT message, WPARAM, LPARAM)

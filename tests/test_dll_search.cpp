@@ -1,7 +1,7 @@
 // DLL loading is restricted to the system folder: a DLL planted beside the program is ignored.
 #include <gtest/gtest.h>
 
-#include "shell/startup.h"
+#include "app/app.h"
 #include "support/tavik_test.h"
 
 static std::string program_dir(void)

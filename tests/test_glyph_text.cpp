@@ -3,14 +3,14 @@
 
 #include <string>
 
-#include "shell/format.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
-#include "text/gbk_walk.h"
-#include "text/glyph_address.h"
-#include "text/glyph_text.h"
-#include "text/text.h"
+#include "ui/gbk_walk.h"
+#include "ui/glyph_address.h"
+#include "ui/glyph_text.h"
+#include "ui/ui.h"
 
 TEST(GlyphAddress, ExamplesAndTheTwoExtraCells)
 {

@@ -5,8 +5,8 @@
 #include "install/install.h"
 #include "install/manifest.h"
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "wizard/state.h"
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 

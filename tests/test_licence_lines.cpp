@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/licence_lines.h"
+#include "wizard/licence_lines.h"
 
 static std::vector<std::string> split(std::string text, size_t length, int max_lines = LICENCE_MAX_LINES)
 {

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "resources/ids.h"
-#include "shell/message.h"
-#include "shell/message_layout.h"
-#include "shell/state.h"
+#include "ui/message.h"
+#include "ui/message_layout.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
-#include "text/glyph_address.h"
+#include "ui/glyph_address.h"
 
 TEST(MessageLayout, WorkedExample)
 {

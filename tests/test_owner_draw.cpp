@@ -4,12 +4,12 @@
 #include <string>
 
 #include "resources/ids.h"
-#include "shell/startup.h"
-#include "shell/state.h"
+#include "app/app.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
-#include "text/owner_layout.h"
-#include "text/text.h"
+#include "ui/owner_layout.h"
+#include "ui/ui.h"
 
 static const COLORREF magenta = RGB(255, 0, 255);
 

@@ -4,8 +4,8 @@
 #include "install/install.h"
 #include "install/manifest.h"
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;

@@ -3,9 +3,9 @@
 #include <shlobj.h>
 
 #include "install/install.h"
-#include "shell/format.h"
-#include "shell/startup.h"
-#include "shell/state.h"
+#include "base/base.h"
+#include "app/app.h"
+#include "wizard/state.h"
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "resources/ids.h"
-#include "shell/startup.h"
-#include "shell/startup_rules.h"
-#include "shell/state.h"
+#include "app/app.h"
+#include "app/startup_rules.h"
+#include "wizard/state.h"
 #include "support/tavik_test.h"
 
 TEST(SystemLanguage, ChineseScriptFollowsLanguageIdOnMultiByteSystems)

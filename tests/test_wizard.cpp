@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "resources/ids.h"
-#include "shell/format.h"
-#include "shell/licence_lines.h"
-#include "shell/state.h"
-#include "shell/wizard.h"
-#include "shell/wizard_rules.h"
+#include "base/base.h"
+#include "wizard/licence_lines.h"
+#include "wizard/state.h"
+#include "wizard/wizard.h"
+#include "wizard/wizard_rules.h"
 #include "support/tavik_test.h"
-#include "text/text.h"
+#include "ui/ui.h"
 
 // ---- pure rules -------------------------------------------------------------
 

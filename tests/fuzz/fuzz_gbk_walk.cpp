@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "text/gbk_walk.h"
+#include "ui/gbk_walk.h"
 
 static int stub_width(void *, unsigned char byte)
 {

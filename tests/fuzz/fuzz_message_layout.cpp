@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "shell/message_layout.h"
+#include "ui/message_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/format.h"
-#include "shell/startup_rules.h"
-#include "shell/wizard_rules.h"
+#include "base/base.h"
+#include "app/startup_rules.h"
+#include "wizard/wizard_rules.h"
 
 static void check_terminated(const std::vector<char> &buf, size_t size)
 {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "resources/ids.h"
-#include "shell/state.h"
+#include "wizard/state.h"
 #include "tavik_test.h"
 
 HMODULE crafted_setup_module(const std::string &name,

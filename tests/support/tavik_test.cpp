@@ -7,7 +7,7 @@
 #include <zlib.h>
 
 #include "resources/ids.h"
-#include "shell/state.h"
+#include "wizard/state.h"
 
 static std::string env(const char *name)
 {

@@ -5,8 +5,8 @@
 #include <zlib.h>
 
 #include "resources/ids.h"
-#include "shell/startup.h"
-#include "shell/state.h"
+#include "app/app.h"
+#include "wizard/state.h"
 #include "tavik_test.h"
 
 Canvas make_canvas(int width, int height, COLORREF fill)

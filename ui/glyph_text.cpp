@@ -1,10 +1,10 @@
 // Draws and measures mixed ASCII/GBK text: Chinese from the glyph atlas, ASCII in the DC's font.
-#include "glyph_text.h"
+#include "ui/glyph_text.h"
 
-#include "../shell/state.h"
-#include "gbk_walk.h"
-#include "glyph_address.h"
-#include "text.h"
+#include "wizard/state.h"
+#include "ui/gbk_walk.h"
+#include "ui/glyph_address.h"
+#include "ui/ui.h"
 
 WCHAR wide_text_buffer[WIDE_TEXT_UNITS];
 

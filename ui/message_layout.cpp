@@ -1,7 +1,7 @@
 // The message dialog's layout arithmetic: window size and position, buttons, text areas.
-#include "message_layout.h"
+#include "ui/message_layout.h"
 
-#include "../resources/ids.h"
+#include "resources/ids.h"
 
 void message_button_pair(int kind, int *first, int *second)
 {

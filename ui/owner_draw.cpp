@@ -1,12 +1,12 @@
 // Paints the owner-drawn buttons, labels, check boxes and list items with bilingual captions.
 #include <stdlib.h>
 
-#include "../resources/ids.h"
-#include "../shell/format.h"
-#include "../shell/state.h"
-#include "gbk_walk.h"
-#include "owner_layout.h"
-#include "text.h"
+#include "resources/ids.h"
+#include "base/base.h"
+#include "wizard/state.h"
+#include "ui/gbk_walk.h"
+#include "ui/owner_layout.h"
+#include "ui/ui.h"
 
 static OwnerRect owner_rect(const RECT &r)
 {

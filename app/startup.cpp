@@ -1,17 +1,17 @@
 // Probes the system, builds the drawing resources and runs the wizard's message loop.
-#include "startup.h"
+#include "app/app.h"
 
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
 
-#include "../resources/ids.h"
-#include "format.h"
-#include "message.h"
-#include "startup_rules.h"
-#include "state.h"
-#include "wizard.h"
+#include "resources/ids.h"
+#include "base/base.h"
+#include "ui/message.h"
+#include "app/startup_rules.h"
+#include "wizard/state.h"
+#include "wizard/wizard.h"
 
 void restrict_dll_search(void)
 {

@@ -1,5 +1,5 @@
 // Bounded string helpers used wherever text goes into a fixed buffer.
-#include "format.h"
+#include "base/base.h"
 
 #include <stdarg.h>
 #include <stdio.h>

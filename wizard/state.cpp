@@ -1,5 +1,5 @@
 // Storage of the installer state and the shared message texts.
-#include "state.h"
+#include "wizard/state.h"
 
 InstallerState g_state = {};
 

@@ -1,21 +1,21 @@
 // The wizard dialog: its pages, navigation and the install step.
-#include "wizard.h"
+#include "wizard/wizard.h"
 
 #include <commdlg.h>
 #include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
 
-#include "../chooser/chooser.h"
-#include "../install/install.h"
-#include "../install/manifest.h"
-#include "../resources/ids.h"
-#include "../text/text.h"
-#include "format.h"
-#include "licence_lines.h"
-#include "message.h"
-#include "state.h"
-#include "wizard_rules.h"
+#include "wizard/chooser.h"
+#include "install/install.h"
+#include "install/manifest.h"
+#include "resources/ids.h"
+#include "ui/ui.h"
+#include "base/base.h"
+#include "wizard/licence_lines.h"
+#include "ui/message.h"
+#include "wizard/state.h"
+#include "wizard/wizard_rules.h"
 
 // One row per page in page order; a row's ids end at the first 0, the table at
 // a row starting with 0.

@@ -1,5 +1,5 @@
 // Cuts the Chinese licence text into the lines the licence list shows.
-#include "licence_lines.h"
+#include "wizard/licence_lines.h"
 
 int split_licence_lines(char *text, size_t length, char **lines, int max_lines)
 {

@@ -1,7 +1,7 @@
 // Caption tables of the owner-drawn buttons and check boxes, and where their parts go.
-#include "owner_layout.h"
+#include "ui/owner_layout.h"
 
-#include "../resources/ids.h"
+#include "resources/ids.h"
 
 struct ButtonRow {
     int id;

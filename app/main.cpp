@@ -1,7 +1,7 @@
 // Entry point of TavikSetup.exe.
 #include <windows.h>
 
-#include "startup.h"
+#include "app/app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show)
 {

@@ -1,11 +1,11 @@
 // Destination folder chooser on the classic file-open dialog.
-#include "chooser.h"
+#include "wizard/chooser.h"
 
-#include "../resources/ids.h"
-#include "../shell/format.h"
-#include "../shell/state.h"
-#include "../shell/wizard_rules.h"
-#include "../text/text.h"
+#include "resources/ids.h"
+#include "base/base.h"
+#include "wizard/state.h"
+#include "wizard/wizard_rules.h"
+#include "ui/ui.h"
 
 // The chosen folder is the directory the dialog is in, without a trailing
 // backslash; 0 when it does not fit a path buffer.

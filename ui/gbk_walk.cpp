@@ -1,5 +1,5 @@
 // The one walk over GBK text, so that a drawn width never differs from a measured one.
-#include "gbk_walk.h"
+#include "ui/gbk_walk.h"
 
 int walk_gbk_text(const char *text, int length, GbkByteWidth width, GbkVisit visit, void *context)
 {

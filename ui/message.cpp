@@ -1,11 +1,11 @@
 // The one bilingual message dialog every notice and question goes through.
-#include "message.h"
+#include "ui/message.h"
 
-#include "../resources/ids.h"
-#include "../text/text.h"
-#include "format.h"
-#include "message_layout.h"
-#include "state.h"
+#include "resources/ids.h"
+#include "ui/ui.h"
+#include "base/base.h"
+#include "ui/message_layout.h"
+#include "wizard/state.h"
 
 int message_kind;
 char message_english[MESSAGE_ENGLISH_SIZE];

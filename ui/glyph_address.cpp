@@ -1,5 +1,5 @@
 // Maps a GBK code to its atlas cell: symbol zones A1-A7, hanzi zones B0-F7, two extra cells.
-#include "glyph_address.h"
+#include "ui/glyph_address.h"
 
 GlyphCell glyph_cell(unsigned code)
 {

@@ -1,9 +1,9 @@
 // Wizard decisions that need no window system: paths, language order, the final wait.
-#include "wizard_rules.h"
+#include "wizard/wizard_rules.h"
 
 #include <string.h>
 
-#include "format.h"
+#include "base/base.h"
 
 // Offset of the last character of path, or -1 for the empty string.
 static long last_char_at(const char *path)

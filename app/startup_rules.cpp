@@ -1,5 +1,5 @@
 // Start-up decisions kept apart from the Win32 calls so they can be tested anywhere.
-#include "startup_rules.h"
+#include "app/startup_rules.h"
 
 #include <string.h>
 #include <strings.h>
