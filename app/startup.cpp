@@ -2,15 +2,10 @@
 #include "app/app.h"
 
 #include <commctrl.h>
-#include <stdlib.h>
-#include <string.h>
-#include <zlib.h>
 
-#include "resources/ids.h"
-#include "base/base.h"
-#include "ui/message.h"
 #include "app/startup_rules.h"
-#include "wizard/state.h"
+#include "resources/ids.h"
+#include "ui/ui.h"
 #include "wizard/wizard.h"
 
 void restrict_dll_search(void)
@@ -41,19 +36,7 @@ void probe_environment(void)
     if (GetCPInfo(CP_ACP, &cp))
         g_state.dbcs_system = cp.MaxCharSize > 1;
     g_state.system_chinese = chinese_script_for(g_state.dbcs_system, GetSystemDefaultLangID());
-}
-
-void create_test_font(void)
-{
-    LOGFONTA font = {};
-    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof(font), &font);
-    lstrcpynA(font.lfFaceName, "Courier New", LF_FACESIZE);
-    font.lfHeight = 16;
-    font.lfWidth = 8;
-    font.lfWeight = 400;
-    font.lfPitchAndFamily = 0x31;
-    font.lfCharSet = GB2312_CHARSET;
-    g_state.gb_font = CreateFontIndirectA(&font);
+    g_drawing.ansi_text_output = g_state.is_nt;
 }
 
 void find_module_dir(void)
@@ -63,63 +46,6 @@ void find_module_dir(void)
     if (n == 0 || n >= sizeof(path))
         path[0] = 0;
     module_dir_from_path(g_state.module_dir, sizeof(g_state.module_dir), path);
-}
-
-int load_glyph_atlas(void)
-{
-    HRSRC found = FindResourceA(g_state.instance, MAKEINTRESOURCEA(IDR_GLYPH_ATLAS), RT_PAYLOAD_NAME);
-    HGLOBAL loaded = found ? LoadResource(g_state.instance, found) : NULL;
-    const Bytef *packed = loaded ? (const Bytef *)LockResource(loaded) : NULL;
-    uLong packed_size = found ? SizeofResource(g_state.instance, found) : 0;
-
-    unsigned char *buffer = (unsigned char *)malloc(ATLAS_BUFFER_SIZE);
-    if (!buffer) {
-        show_message(shared_text[TEXT_NO_MEMORY_CN], shared_text[TEXT_NO_MEMORY_EN], MESSAGE_NOTICE,
-                     g_state.wizard_window);
-        return ATLAS_NO_MEMORY;
-    }
-    uLongf size = ATLAS_BUFFER_SIZE;
-    // A short atlas would leave the last bitmaps built from uninitialised memory.
-    if (!packed || uncompress(buffer, &size, packed, packed_size) != Z_OK || size < ATLAS_SIZE) {
-        free(buffer);
-        return ATLAS_BAD_STREAM;
-    }
-
-    int result = ATLAS_OK;
-    HDC screen = GetDC(NULL);
-    for (int k = 0; k < 4 && result == ATLAS_OK; k++) {
-        GlyphSlot *slot = &g_state.glyph_atlas[k];
-        slot->bitmap = CreateBitmap(ATLAS_WIDTH, ATLAS_HEIGHT, 1, 1, buffer + k * ATLAS_BLOCK_SIZE);
-        if (slot->bitmap)
-            slot->dc = CreateCompatibleDC(screen);
-        if (!slot->bitmap || !slot->dc) {
-            result = ATLAS_NO_GDI;
-            break;
-        }
-        slot->previous = (HBITMAP)SelectObject(slot->dc, slot->bitmap);
-    }
-    if (screen)
-        ReleaseDC(NULL, screen);
-    free(buffer);
-    if (result != ATLAS_OK)
-        release_glyph_atlas();
-    return result;
-}
-
-void release_glyph_atlas(void)
-{
-    for (int k = 0; k < 4; k++) {
-        GlyphSlot *slot = &g_state.glyph_atlas[k];
-        if (slot->dc) {
-            SelectObject(slot->dc, slot->previous);
-            DeleteDC(slot->dc);
-        }
-        if (slot->bitmap)
-            DeleteObject(slot->bitmap);
-        slot->dc = NULL;
-        slot->bitmap = NULL;
-        slot->previous = NULL;
-    }
 }
 
 int apply_enter_key(const MSG *msg)
@@ -157,27 +83,20 @@ void run_message_loop(void)
     }
 }
 
-static void release_drawing_resources(void)
-{
-    release_glyph_atlas();
-    if (g_state.gb_font)
-        DeleteObject(g_state.gb_font);
-    g_state.gb_font = NULL;
-}
-
 int run_installer(HINSTANCE instance)
 {
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
     probe_environment();
     g_state.force_language = 0;
     g_state.instance = instance;
+    g_drawing.instance = instance;
     create_test_font();
     copy_text(g_state.default_folder_name, sizeof(g_state.default_folder_name), "Tavik");
     find_module_dir();
 
     int atlas = load_glyph_atlas();
     if (atlas != ATLAS_OK) {
-        release_drawing_resources();
+        release_drawing_kit();
         return atlas == ATLAS_NO_GDI ? 0 : 1;
     }
 
@@ -189,7 +108,7 @@ int run_installer(HINSTANCE instance)
     g_state.wizard_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
     if (!g_state.wizard_window) {
         // Without the wizard the loop would wait for ever.
-        release_drawing_resources();
+        release_drawing_kit();
         return 2;
     }
     if (g_state.wizard_page >= 0)
@@ -197,6 +116,6 @@ int run_installer(HINSTANCE instance)
 
     DestroyWindow(g_state.wizard_window);
     g_state.wizard_window = NULL;
-    release_drawing_resources();
+    release_drawing_kit();
     return 0;
 }

@@ -1,6 +1,8 @@
 // Start-up decisions kept apart from the Win32 calls so they can be tested anywhere.
 #include "app/startup_rules.h"
 
+#include "base/base.h"
+
 #include <string.h>
 #include <strings.h>
 
@@ -29,19 +31,11 @@ int enter_key_command(int has_focus, const char *class_name, unsigned long style
                       int default_command, int *drop)
 {
     *drop = 0;
-    if (has_focus && class_name && strcasecmp(class_name, "button") == 0) {
-        switch (style & 0xff) {
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 9:
-            break; // check boxes, radio and three-state buttons: the forward button
-        default:
-            *drop = 1;
-            return control_id;
-        }
+    // Check boxes, radio and three-state buttons: the forward button.
+    if (has_focus && class_name && strcasecmp(class_name, "button") == 0 &&
+        button_kind(style) == BUTTON_OTHER) {
+        *drop = 1;
+        return control_id;
     }
     return default_command;
 }

@@ -1,17 +1,53 @@
-// Bounded printf-style formatting: a result that would not fit is a failure.
-#ifndef TAVIK_FORMAT_H
-#define TAVIK_FORMAT_H
+// What every room stands on: bounded text, two-byte characters, packed resources, protected files.
+#ifndef TAVIK_BASE_H
+#define TAVIK_BASE_H
 
 #include <stddef.h>
 
-// Writes at most size bytes including the terminator. Returns 1 when the whole
-// text fit, 0 when it did not (buf then holds the empty string) or size is 0.
-int format_path(char *buf, size_t size, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
+// The Windows path limit; every path buffer has this size.
+#define PATH_SIZE 260
+
+// Bounded printf-style formatting of any text. Writes at most size bytes including the
+// terminator; 1 when the whole text fit, 0 when it did not (buf is then empty) or size is 0.
+int format_text(char *buf, size_t size, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 
 // Copies src into buf; 1 when it fit, 0 (and an empty buf) when it did not.
 int copy_text(char *buf, size_t size, const char *src);
 
 // Copies as much of src as fits, always terminating. Never splits a GBK pair.
 void copy_text_truncated(char *buf, size_t size, const char *src);
+
+// Text drawn from the glyph atlas is GBK whatever the system: a byte of 0x80 or above
+// leads a pair.
+inline int is_gbk_lead(unsigned char byte)
+{
+    return byte >= 0x80;
+}
+
+// Bytes of the longest run of whole GBK characters at the start of text, at most limit:
+// a lead byte whose trail is missing or beyond the limit ends the run.
+size_t gbk_whole_prefix(const char *text, size_t limit);
+
+// Paths are in the system's code page: the bytes of the character at path (1 or 2; 0 at the
+// end). A lead byte whose trail is missing counts alone, so no walk passes the terminator.
+size_t path_char_size(const char *path);
+
+// What the low byte of a button's style makes of it.
+enum { BUTTON_OTHER, BUTTON_CHECK_BOX, BUTTON_RADIO, BUTTON_THREE_STATE };
+int button_kind(unsigned long style);
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Inflates the "TEXT" resource id of module into out (capacity bytes); the inflated
+// length goes to *size. 1 when the whole stream inflated into the buffer.
+int inflate_resource(HMODULE module, int id, void *out, unsigned long capacity, unsigned long *size);
+
+// Adds other_bits and the read-only and hidden bits asked for to an existing file's bits,
+// hidden first: a file system may refuse to change anything on a read-only file.
+void protect_file(const char *path, unsigned long other_bits, int read_only, int hidden);
+// Removes a file even when it is read-only or hidden; a missing file is no failure.
+void remove_protected_file(const char *path);
+#endif
 
 #endif

@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-int format_path(char *buf, size_t size, const char *fmt, ...)
+int format_text(char *buf, size_t size, const char *fmt, ...)
 {
     if (size == 0)
         return 0;
@@ -33,20 +33,22 @@ int copy_text(char *buf, size_t size, const char *src)
     return 1;
 }
 
+size_t gbk_whole_prefix(const char *text, size_t limit)
+{
+    size_t i = 0;
+    while (text[i] && i < limit) {
+        if (is_gbk_lead((unsigned char)text[i]) && (!text[i + 1] || i + 2 > limit))
+            break;
+        i += is_gbk_lead((unsigned char)text[i]) ? 2 : 1;
+    }
+    return i;
+}
+
 void copy_text_truncated(char *buf, size_t size, const char *src)
 {
     if (size == 0)
         return;
-    size_t i = 0;
-    while (src[i] && i + 1 < size) {
-        if ((unsigned char)src[i] >= 0x80) {
-            if (!src[i + 1] || i + 2 >= size)
-                break;
-            i += 2;
-        } else {
-            i++;
-        }
-    }
-    memcpy(buf, src, i);
-    buf[i] = 0;
+    size_t n = gbk_whole_prefix(src, size - 1);
+    memcpy(buf, src, n);
+    buf[n] = 0;
 }

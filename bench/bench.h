@@ -30,8 +30,10 @@ int inflate_payload(HMODULE module, int id, unsigned char *buffer, unsigned long
 HMODULE make_payload_set(HMODULE source, const std::string &path, double fraction, unsigned long max_bytes);
 
 // install_bench.cpp
-// Prepares g_state for run_install: scratch folders, the hidden progress window.
+// Prepares the bench's install request: scratch folders, the hidden progress bar, payload module.
 int prepare_engine(HMODULE module, const std::string &scratch);
+// The payload module the runs below read from.
+void use_payload(HMODULE module);
 // The floor: each manifest payload inflated with one uncompress into one buffer and
 // written with one WriteFile into folder. Returns 1 when every file was written.
 int run_floor(const std::string &folder);

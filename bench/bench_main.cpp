@@ -10,7 +10,7 @@
 #include "install/manifest.h"
 #include "resources/ids.h"
 #include "app/app.h"
-#include "wizard/state.h"
+#include "ui/ui.h"
 #include "wizard/wizard.h"
 
 static const char WIZARD_TITLE[] = "Tavik Chinese Input Engine Installer";
@@ -75,7 +75,7 @@ static double time_set(const Options *o, const PayloadSet *set, int floor, int *
     for (int c = 0; c < set->copies; c++)
         if (!fresh_folder(folder_of(o, what, c)))
             *ok = 0;
-    g_state.instance = set->module;
+    use_payload(set->module);
     double start = now_seconds();
     for (int c = 0; c < set->copies; c++)
         if (!(floor ? run_floor(folder_of(o, what, c)) : run_engine(folder_of(o, what, c))))
@@ -119,7 +119,7 @@ static int record_breakdown(FILE *out, const Options *o, const char *group, int 
     std::string folder = folder_of(o, "phases", 0), side = folder_of(o, "phases", 1);
     fresh_folder(folder);
     fresh_folder(side);
-    g_state.instance = load_setup(o->setup);
+    use_payload(load_setup(o->setup));
     double start = now_seconds();
     int ok = run_instrumented(folder, side, rep % 2, &t);
     double total = now_seconds() - start - t.floor_write;
@@ -313,6 +313,7 @@ static int bench_memory(const Options *o, FILE *out)
     CreateDirectoryA(o->scratch, NULL);
     if (!setup || !prepare_engine(setup, std::string(o->scratch) + "\\engine"))
         return 0;
+    g_drawing.instance = setup;
     measure_rise(out, "atlas", atlas_step, NULL);
     std::string folder = folder_of(o, "memory", 0);
     fresh_folder(folder);
@@ -366,6 +367,8 @@ static int bench_startup_steps(const Options *o, FILE *out)
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
     probe_environment();
     g_state.instance = setup;
+    g_drawing.instance = setup;
+    g_drawing.ansi_text_output = g_state.is_nt;
     double t1 = now_seconds();
     create_test_font();
     double t2 = now_seconds();
@@ -429,7 +432,7 @@ static int bench_smoke(const Options *o)
     std::string phases = folder_of(o, "phases", 0), side = folder_of(o, "phases", 1);
     fresh_folder(phases);
     fresh_folder(side);
-    g_state.instance = tiny.module;
+    use_payload(tiny.module);
     if (!run_instrumented(phases, side, 0, &t) || count_files(phases, &run_bytes) != manifest_files() ||
         !same_files(phases, run) || !same_files(side, floor)) {
         fprintf(stderr, "smoke: instrumented run failed\n");

@@ -1,4 +1,4 @@
-// The install run, its floor and its instrumented twin, on whichever payload module g_state names.
+// The install run, its floor and its instrumented twin, on whichever payload module the bench uses.
 #include "bench.h"
 
 #include <commctrl.h>
@@ -10,11 +10,30 @@
 #include "resources/ids.h"
 #include "base/base.h"
 #include "app/app.h"
-#include "wizard/state.h"
+#include "wizard/wizard.h"
+
+// The one request every run of the bench makes; the payload and folder change between runs.
+static InstallRequest request;
+static char module_folder[PATH_SIZE], windows_folder[PATH_SIZE];
+static HWND progress_bar;
+
+// As the wizard shows progress: the bar repaints at once, since the run holds the message loop.
+static void show_progress(void *context, int position)
+{
+    HWND bar = (HWND)context;
+    ShowWindow(bar, SW_SHOW);
+    SendMessageA(bar, PBM_SETPOS, position, 0);
+    UpdateWindow(bar);
+}
+
+// A notice would be a message box in the wizard; here it spoils the measurement, so it is told.
+static void print_notice(void *, int notice, const char *file)
+{
+    fprintf(stderr, "bench: engine notice %d %s\n", notice, file ? file : "");
+}
 
 int prepare_engine(HMODULE module, const std::string &scratch)
 {
-    g_state.instance = module;
     probe_environment();
     CreateDirectoryA(scratch.c_str(), NULL);
     std::string module_dir = scratch + "\\module";
@@ -22,23 +41,37 @@ int prepare_engine(HMODULE module, const std::string &scratch)
     if (!fresh_folder(module_dir) || !fresh_folder(windows_dir))
         return 0;
     // No SCtrlSet1.bin beside this "installer": the Windows folder copy is passed over.
-    if (!format_path(g_state.module_dir, sizeof(g_state.module_dir), "%s\\", module_dir.c_str()) ||
-        !format_path(g_state.windows_dir, sizeof(g_state.windows_dir), "%s\\", windows_dir.c_str()))
+    if (!format_text(module_folder, sizeof(module_folder), "%s\\", module_dir.c_str()) ||
+        !format_text(windows_folder, sizeof(windows_folder), "%s\\", windows_dir.c_str()))
         return 0;
-    g_state.want_desktop_icon = 1;
-    g_state.want_auto_start = 1;
-    g_state.display_ok = 1;
-    g_state.force_language = 0;
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     HWND window = CreateWindowExA(0, "STATIC", "bench", WS_POPUP, 0, 0, 400, 60, NULL, NULL,
                                   GetModuleHandleA(NULL), NULL);
-    HWND bar = window ? CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 10, 10, 294, 14,
-                                        window, (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL)
-                      : NULL;
-    g_state.wizard_window = window;
-    return bar != NULL;
+    progress_bar = window
+                       ? CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 10, 10, 294, 14,
+                                         window, (HMENU)(INT_PTR)IDC_PROGRESS, GetModuleHandleA(NULL), NULL)
+                       : NULL;
+    request = {};
+    request.payload = module;
+    request.module_dir = module_folder;
+    request.windows_dir = windows_folder;
+    // What the system is, as the installer finds it at start-up.
+    request.script = g_state.system_chinese;
+    request.is_nt = g_state.is_nt;
+    request.os_major_is_3 = g_state.os_major_is_3;
+    request.display_ok = 1;
+    request.force_language = 0;
+    request.want_desktop_icon = 1;
+    request.want_auto_start = 1;
+    request.report = {progress_bar, show_progress, NULL, print_notice};
+    return progress_bar != NULL;
+}
+
+void use_payload(HMODULE module)
+{
+    request.payload = module;
 }
 
 // One CreateFileA, one WriteFile, one CloseHandle: the least a file can cost.
@@ -64,8 +97,8 @@ int run_floor(const std::string &folder)
             continue;
         unsigned long size = 0;
         char path[PATH_SIZE];
-        if (!inflate_payload(g_state.instance, entry->id, buffer, SCRATCH_SIZE, &size) ||
-            !format_path(path, sizeof(path), "%s\\%s", folder.c_str(), entry->file_name) ||
+        if (!inflate_payload(request.payload, entry->id, buffer, SCRATCH_SIZE, &size) ||
+            !format_text(path, sizeof(path), "%s\\%s", folder.c_str(), entry->file_name) ||
             !write_floor_file(path, buffer, size))
             ok = 0;
     }
@@ -75,9 +108,8 @@ int run_floor(const std::string &folder)
 
 int run_engine(const std::string &folder)
 {
-    if (!copy_text(g_state.install_dir, sizeof(g_state.install_dir), folder.c_str()))
-        return 0;
-    return run_install();
+    request.folder = folder.c_str();
+    return run_install(&request);
 }
 
 static void set_progress(HWND bar, int position)
@@ -91,7 +123,7 @@ static void set_progress(HWND bar, int position)
 static double existence_check_seconds(const char *path)
 {
     char absent[PATH_SIZE];
-    if (!format_path(absent, sizeof(absent), "%s.absent", path))
+    if (!format_text(absent, sizeof(absent), "%s.absent", path))
         return 0;
     double start = now_seconds();
     (void)_access(absent, 0);
@@ -120,7 +152,7 @@ static double floor_twin_seconds(const std::string &side, const char *file_name,
                                  unsigned long size)
 {
     char twin[PATH_SIZE];
-    if (!format_path(twin, sizeof(twin), "%s\\%s", side.c_str(), file_name))
+    if (!format_text(twin, sizeof(twin), "%s\\%s", side.c_str(), file_name))
         return 0;
     double start = now_seconds();
     write_floor_file(twin, data, size);
@@ -140,10 +172,10 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
             continue;
         }
         unsigned long size = 0;
-        int inflated = inflate_payload(g_state.instance, entry->id, scratch, SCRATCH_SIZE, &size);
+        int inflated = inflate_payload(request.payload, entry->id, scratch, SCRATCH_SIZE, &size);
         times->inflate += now_seconds() - start;
         char path[PATH_SIZE];
-        if (!inflated || !format_path(path, sizeof(path), "%s\\%s", g_state.install_dir, entry->file_name)) {
+        if (!inflated || !format_text(path, sizeof(path), "%s\\%s", request.folder, entry->file_name)) {
             ok = 0;
             continue;
         }
@@ -153,7 +185,7 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
             times->floor_write += floor_twin_seconds(side, entry->file_name, scratch, size);
         double check = existence_check_seconds(path);
         start = now_seconds();
-        if (!write_install_file(entry->file_name, scratch, size, 0, 0))
+        if (!write_install_file(request.folder, entry->file_name, scratch, size, 0, 0))
             ok = 0;
         times->write += now_seconds() - start - check;
         times->existence += check;
@@ -166,9 +198,8 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
 
 int run_instrumented(const std::string &folder, const std::string &side, int order, PhaseTimes *times)
 {
-    if (!copy_text(g_state.install_dir, sizeof(g_state.install_dir), folder.c_str()))
-        return 0;
-    HWND bar = GetDlgItem(g_state.wizard_window, IDC_PROGRESS);
+    request.folder = folder.c_str();
+    HWND bar = progress_bar;
     double start = now_seconds();
     unsigned char *scratch = (unsigned char *)malloc(SCRATCH_SIZE);
     times->allocation += now_seconds() - start;
@@ -182,28 +213,28 @@ int run_instrumented(const std::string &folder, const std::string &side, int ord
 
     char path[PATH_SIZE];
     start = now_seconds();
-    if (format_path(path, sizeof(path), "%s\\CiZuFlat.igb", g_state.install_dir))
+    if (format_text(path, sizeof(path), "%s\\CiZuFlat.igb", request.folder))
         (void)_access(path, 0);
     times->existence += now_seconds() - start;
 
     start = now_seconds();
     for (int i = 0; i < 64; i++)
-        if (user_dictionary_path(path, sizeof(path), i))
-            force_remove_file(path);
+        if (user_dictionary_path(path, sizeof(path), request.folder, i))
+            remove_protected_file(path);
     times->removal += now_seconds() - start;
 
     int ok = lay_down_timed(bar, scratch, side, order, times);
 
     start = now_seconds();
-    update_config_file();
+    update_config_file(request.folder, request.display_ok, request.force_language);
     times->config += now_seconds() - start;
 
     start = now_seconds();
-    create_menu_group();
+    create_menu_group(&request);
     double between = now_seconds();
     set_progress(bar, 94);
     double resumed = now_seconds();
-    create_chosen_shortcuts();
+    create_chosen_shortcuts(&request);
     double end = now_seconds();
     times->shortcuts += (between - start) + (end - resumed);
     times->progress += resumed - between;
@@ -214,7 +245,7 @@ int run_instrumented(const std::string &folder, const std::string &side, int ord
     times->progress += now_seconds() - start;
 
     start = now_seconds();
-    if (format_path(path, sizeof(path), "%sSCtrlSet%c.bin", g_state.module_dir, '1'))
+    if (format_text(path, sizeof(path), "%sSCtrlSet%c.bin", request.module_dir, '1'))
         (void)_access(path, 0);
     times->existence += now_seconds() - start;
 

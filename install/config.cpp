@@ -4,7 +4,6 @@
 #include <string>
 
 #include "base/base.h"
-#include "wizard/state.h"
 #include "install/ini_update.h"
 #include "install/install.h"
 
@@ -29,9 +28,9 @@ static int read_whole_file(const char *path, std::string *text)
 static int replace_file(const char *path, const std::string &text)
 {
     char temp[PATH_SIZE];
-    if (!format_path(temp, sizeof(temp), "%s.tmp", path))
+    if (!format_text(temp, sizeof(temp), "%s.tmp", path))
         return 0;
-    force_remove_file(temp);
+    remove_protected_file(temp);
     FILE *file = fopen(temp, "wb");
     if (!file)
         return 0;
@@ -39,25 +38,14 @@ static int replace_file(const char *path, const std::string &text)
     int closed = fclose(file) == 0;
     if (written == text.size() && closed && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING))
         return 1;
-    force_remove_file(temp);
+    remove_protected_file(temp);
     return 0;
 }
 
-// Hidden before read-only: a file system may refuse to change a read-only file's bits.
-static void protect(const char *path, DWORD kept)
-{
-    DWORD now = GetFileAttributesA(path);
-    if (now == INVALID_FILE_ATTRIBUTES)
-        return;
-    DWORD bits = (now | kept) & ~FILE_ATTRIBUTE_NORMAL;
-    SetFileAttributesA(path, bits | FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesA(path, bits | PROTECT_BITS);
-}
-
-int update_config_file(void)
+int update_config_file(const char *folder, int display_ok, int force_language)
 {
     char path[PATH_SIZE];
-    if (!format_path(path, sizeof(path), "%s\\chipadui.ini", g_state.install_dir))
+    if (!format_text(path, sizeof(path), "%s\\chipadui.ini", folder))
         return 1;
     DWORD original = GetFileAttributesA(path);
     if (original == INVALID_FILE_ATTRIBUTES || (original & FILE_ATTRIBUTE_DIRECTORY))
@@ -67,11 +55,11 @@ int update_config_file(void)
 
     std::string text;
     if (read_whole_file(path, &text)) {
-        std::string updated = update_config_text(text, g_state.display_ok, g_state.force_language);
+        std::string updated = update_config_text(text, display_ok, force_language);
         if (updated != text)
             replace_file(path, updated);
     }
     // The replacement is a new file: carry the original's other bits over to it.
-    protect(path, original & ~(PROTECT_BITS | FILE_ATTRIBUTE_NORMAL));
+    protect_file(path, original & ~(PROTECT_BITS | FILE_ATTRIBUTE_NORMAL), 1, 1);
     return 1;
 }

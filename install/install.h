@@ -1,40 +1,74 @@
-// The installation engine: payload files, the install run, configuration and shortcuts.
+// The installation engine: lays the payload into a folder, configures and links it, and reports.
 #ifndef TAVIK_INSTALL_H
 #define TAVIK_INSTALL_H
 
 #include <windows.h>
 
+#include "base/base.h"
+
+// What the user must be told; each comes with the file it concerns, or null.
+enum InstallNotice {
+    NOTICE_NO_MEMORY,              // the run could not start
+    NOTICE_START_MENU_FAILED,      // a shortcut could not be saved
+    NOTICE_SHORTCUT_FOLDER_FAILED, // the folder a shortcut group needs could not be made
+};
+
+// How the engine reports to its front end; any callback may be null.
+struct InstallCallbacks {
+    void *context;
+    void (*progress)(void *context, int position); // 0 to 100, in rising order
+    // Asked when the folder holds an old word base: 1 replaces it, 0 keeps it.
+    // Without an answerer the new word base is installed.
+    int (*replace_old_word_base)(void *context);
+    void (*notice)(void *context, int notice, const char *file);
+};
+
+struct InstallRequest {
+    HMODULE payload;         // module whose "TEXT" resources hold the files
+    const char *folder;      // the destination, without a trailing backslash
+    const char *module_dir;  // the installer's own folder, ending in a backslash
+    const char *windows_dir; // ending in a backslash
+    int script;              // names of folders and shortcuts: 0 English, 1 simplified, 2 traditional
+    int is_nt;               // profile folders live under the Windows folder's "profiles"
+    int os_major_is_3;       // special folders are found without the shell
+    int display_ok;          // the display-test answer
+    int force_language;      // 0 English, 1 simplified, 2 traditional
+    int want_desktop_icon;
+    int want_auto_start;
+    InstallCallbacks report;
+};
+
+// The whole run: files, configuration, shortcuts, the settings file. 1 when it got through.
+int run_install(const InstallRequest *request);
+
+// The longest name the run installs, so a folder can be checked for room first.
+size_t longest_installed_name(void);
+
+// Pieces of the run, each usable alone. Every file is inflated whole into a buffer of this size.
 #define SCRATCH_SIZE 0x3000000
+int extract_payload(HMODULE payload, int resource_id, const char *folder, const char *file_name,
+                    unsigned char *buffer, unsigned long capacity, int set_read_only, int set_hidden);
+int write_install_file(const char *folder, const char *file_name, const void *data, unsigned long size,
+                       int set_read_only, int set_hidden);
+// Path of the index-th (0..63) stale user dictionary in folder, in removal order.
+int user_dictionary_path(char *path, size_t size, const char *folder, int index);
+int update_config_file(const char *folder, int display_ok, int force_language);
 
-// payload.cpp
-int extract_payload(int resource_id, const char *file_name, unsigned char *buffer, unsigned long capacity,
-                    int set_read_only, int set_hidden);
-int write_install_file(const char *file_name, const void *data, unsigned long size, int set_read_only,
-                       int set_hidden);
-void force_remove_file(const char *path);
-
-// run.cpp
-int run_install(void);
-// Path of the index-th (0..63) stale user dictionary in install_dir, in removal order.
-int user_dictionary_path(char *path, size_t size, int index);
-// The closing shortcut steps, named in the script that system_chinese selects:
-// the Start-menu group, then the desktop and start-up shortcuts the user chose.
-void create_menu_group(void);
-void create_chosen_shortcuts(void);
-
-// config.cpp
-int update_config_file(void);
-
-// shortcuts.cpp
+// Shortcuts. Names come in the request's script form.
 struct ShortcutEntry {
     const char *shortcut_name; // null ends a list
     const char *program_file;
 };
+// The Start-menu group, then the desktop and start-up shortcuts the user chose.
+void create_menu_group(const InstallRequest *request);
+void create_chosen_shortcuts(const InstallRequest *request);
 int shell_folder_path(char *path, int csidl);
-int legacy_folder_path(char *path, int folder_code);
-int special_folder_path(char *path, int csidl);
+int legacy_folder_path(char *path, int folder_code, int is_nt);
+int special_folder_path(const InstallRequest *request, char *path, int csidl);
 int create_shell_link(const char *target, const char *link_path, const char *description);
-void create_desktop_shortcut(const char *program_file, const char *shortcut_name);
-int create_menu_entries(const char *folder_name, const ShortcutEntry *entries, int csidl);
+void create_desktop_shortcut(const InstallRequest *request, const char *program_file,
+                             const char *shortcut_name);
+int create_menu_entries(const InstallRequest *request, const char *folder_name, const ShortcutEntry *entries,
+                        int csidl);
 
 #endif

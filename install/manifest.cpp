@@ -2,6 +2,7 @@
 #include "install/manifest.h"
 
 #include <stddef.h>
+#include <string.h>
 
 #define STOP 1
 #define CONTINUE 0
@@ -148,3 +149,12 @@ const int manifest_rows = sizeof(manifest) / sizeof(manifest[0]);
 // Packed in the executable but neither installed nor read.
 const int unused_payload_ids[] = {124, 161, 185, 186, 187, 188};
 const int unused_payload_count = sizeof(unused_payload_ids) / sizeof(unused_payload_ids[0]);
+
+size_t longest_installed_name(void)
+{
+    size_t longest = 0;
+    for (int i = 0; i < manifest_rows; i++)
+        if (manifest[i].file_name && strlen(manifest[i].file_name) > longest)
+            longest = strlen(manifest[i].file_name);
+    return longest;
+}

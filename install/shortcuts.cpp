@@ -1,4 +1,4 @@
-// Finds the shell's special folders and writes the Start-menu, desktop and start-up shortcuts.
+// Which shortcuts the products get, where the shell keeps them, and the links themselves.
 #include <direct.h>
 #include <io.h>
 #include <objbase.h>
@@ -6,17 +6,8 @@
 #include <string.h>
 
 #include "base/base.h"
-#include "ui/message.h"
-#include "wizard/state.h"
 #include "install/install.h"
-
-static const char START_MENU_FAILED_CN[] =
-    "无法在 Start 菜单中为本程序建立一个条目。很抱歉，只好请您以后自已建立了。";
-static const char START_MENU_FAILED_EN[] = "Failed to create an entry on Start Menu.";
-static const char FOLDER_FAILED_CN[] = "无法建目录(%s)!";
-
-// Room left for the path in the folder message, so that the message always fits.
-#define FOLDER_SHOWN_SIZE (PATH_SIZE - (sizeof(FOLDER_FAILED_CN) - 3))
+#include "install/profiles.h"
 
 // The last backslash of a path, stepping over double-byte characters whose
 // trail byte could be a backslash; null when there is none.
@@ -24,7 +15,7 @@ static const char *last_backslash(const char *path)
 {
     const char *found = NULL;
     for (const char *p = path; *p; p++) {
-        if (IsDBCSLeadByte((BYTE)*p) && p[1])
+        if (path_char_size(p) == 2)
             p++;
         else if (*p == '\\')
             found = p;
@@ -53,13 +44,13 @@ int shell_folder_path(char *path, int csidl)
     return result;
 }
 
-int legacy_folder_path(char *path, int folder_code)
+int legacy_folder_path(char *path, int folder_code, int is_nt)
 {
     char windows[PATH_SIZE];
     UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
     char user[256];
     DWORD user_size = sizeof(user);
-    if (g_state.is_nt && !GetUserNameA(user, &user_size))
+    if (is_nt && !GetUserNameA(user, &user_size))
         return 0;
     if (length == 0 || length >= sizeof(windows))
         return 0;
@@ -69,15 +60,15 @@ int legacy_folder_path(char *path, int folder_code)
     else if (folder_code == 0)
         leaf = "Desktop";
     const char *separator = ends_with_backslash(windows) ? "" : "\\";
-    if (g_state.is_nt)
-        return format_path(path, PATH_SIZE, "%s%sprofiles\\%s\\%s", windows, separator, user, leaf);
-    return format_path(path, PATH_SIZE, "%s%s%s", windows, separator, leaf);
+    if (is_nt)
+        return format_text(path, PATH_SIZE, "%s%sprofiles\\%s\\%s", windows, separator, user, leaf);
+    return format_text(path, PATH_SIZE, "%s%s%s", windows, separator, leaf);
 }
 
-int special_folder_path(char *path, int csidl)
+int special_folder_path(const InstallRequest *request, char *path, int csidl)
 {
-    if (g_state.os_major_is_3)
-        return legacy_folder_path(path, csidl);
+    if (request->os_major_is_3)
+        return legacy_folder_path(path, csidl, request->is_nt);
     return shell_folder_path(path, csidl);
 }
 
@@ -115,61 +106,80 @@ int create_shell_link(const char *target, const char *link_path, const char *des
     return saved;
 }
 
-void create_desktop_shortcut(const char *program_file, const char *shortcut_name)
+void create_desktop_shortcut(const InstallRequest *request, const char *program_file,
+                             const char *shortcut_name)
 {
     char target[PATH_SIZE], folder[PATH_SIZE], piece[100], link[PATH_SIZE];
-    if (!format_path(target, sizeof(target), "%s\\%s", g_state.install_dir, program_file))
+    if (!format_text(target, sizeof(target), "%s\\%s", request->folder, program_file))
         return;
-    if (!special_folder_path(folder, CSIDL_DESKTOP))
+    if (!special_folder_path(request, folder, CSIDL_DESKTOP))
         return;
-    if (!format_path(piece, sizeof(piece), "\\%s.lnk", shortcut_name))
+    if (!format_text(piece, sizeof(piece), "\\%s.lnk", shortcut_name))
         return;
-    if (!format_path(link, sizeof(link), "%s%s", folder, piece))
+    if (!format_text(link, sizeof(link), "%s%s", folder, piece))
         return;
     create_shell_link(target, link, shortcut_name);
 }
 
-static void show_folder_failure(const char *folder, const char *folder_name)
+static int report_failure(const InstallRequest *request, int notice, const char *file)
 {
-    char attempted[2 * PATH_SIZE];
-    if (!format_path(attempted, sizeof(attempted), "%s\\%s", folder, folder_name))
-        copy_text_truncated(attempted, sizeof(attempted), folder);
-    char shown[FOLDER_SHOWN_SIZE];
-    copy_text_truncated(shown, sizeof(shown), attempted);
-    char message[PATH_SIZE];
-    format_path(message, sizeof(message), FOLDER_FAILED_CN, shown);
-    show_message(message, shared_text[TEXT_CANNOT_CREATE_FOLDER], MESSAGE_NOTICE, g_state.wizard_window);
-}
-
-static int start_menu_failure(void)
-{
-    show_message(START_MENU_FAILED_CN, START_MENU_FAILED_EN, MESSAGE_NOTICE, g_state.wizard_window);
+    if (request->report.notice)
+        request->report.notice(request->report.context, notice, file);
     return 0;
 }
 
-int create_menu_entries(const char *folder_name, const ShortcutEntry *entries, int csidl)
+int create_menu_entries(const InstallRequest *request, const char *folder_name, const ShortcutEntry *entries,
+                        int csidl)
 {
     char special[PATH_SIZE];
-    if (!special_folder_path(special, csidl))
-        return start_menu_failure();
+    if (!special_folder_path(request, special, csidl))
+        return report_failure(request, NOTICE_START_MENU_FAILED, NULL);
     char base[PATH_SIZE];
     copy_text(base, sizeof(base), special);
     if (folder_name && folder_name[0]) {
-        if (!format_path(base, sizeof(base), "%s\\%s", special, folder_name) ||
+        if (!format_text(base, sizeof(base), "%s\\%s", special, folder_name) ||
             (_access(base, 0) != 0 && _mkdir(base) != 0)) {
-            show_folder_failure(special, folder_name);
-            return 0;
+            // The folder as it was attempted, or the special folder when even that did not fit.
+            char attempted[2 * PATH_SIZE];
+            if (!format_text(attempted, sizeof(attempted), "%s\\%s", special, folder_name))
+                copy_text_truncated(attempted, sizeof(attempted), special);
+            return report_failure(request, NOTICE_SHORTCUT_FOLDER_FAILED, attempted);
         }
     }
     int result = 1;
     for (const ShortcutEntry *entry = entries; entry->shortcut_name; entry++) {
         char link[PATH_SIZE], target[PATH_SIZE];
         // Only the last shortcut decides the outcome.
-        result = format_path(link, sizeof(link), "%s\\%s.lnk", base, entry->shortcut_name) &&
-                 format_path(target, sizeof(target), "%s\\%s", g_state.install_dir, entry->program_file) &&
+        result = format_text(link, sizeof(link), "%s\\%s.lnk", base, entry->shortcut_name) &&
+                 format_text(target, sizeof(target), "%s\\%s", request->folder, entry->program_file) &&
                  create_shell_link(target, link, entry->shortcut_name);
     }
     if (!result)
-        return start_menu_failure();
+        return report_failure(request, NOTICE_START_MENU_FAILED, NULL);
     return 1;
+}
+
+void create_menu_group(const InstallRequest *request)
+{
+    int form = script_form(request->script);
+    const ProductProfile *engine = &product_profiles[PRODUCT_ENGINE];
+    ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file},
+                               {engine->uninstall_shortcut_name[form], engine->uninstaller_file},
+                               {NULL, NULL}};
+    create_menu_entries(request, engine->folder_name[form], entries, CSIDL_PROGRAMS);
+}
+
+void create_chosen_shortcuts(const InstallRequest *request)
+{
+    int form = script_form(request->script);
+    const ProductProfile *engine = &product_profiles[PRODUCT_ENGINE];
+    const ProductProfile *editor = &product_profiles[PRODUCT_EDITOR];
+    if (request->want_desktop_icon) {
+        create_desktop_shortcut(request, editor->program_file, editor->shortcut_name[form]);
+        create_desktop_shortcut(request, engine->program_file, engine->shortcut_name[form]);
+    }
+    if (request->want_auto_start) {
+        ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file}, {NULL, NULL}};
+        create_menu_entries(request, NULL, entries, CSIDL_STARTUP);
+    }
 }

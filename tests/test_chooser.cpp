@@ -10,11 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "wizard/chooser.h"
+#include "wizard/wizard.h"
 #include "resources/ids.h"
 #include "base/base.h"
-#include "wizard/state.h"
-#include "wizard/wizard.h"
 #include "support/tavik_test.h"
 
 static const char *const chooser_title = "Choose Destination Directory";

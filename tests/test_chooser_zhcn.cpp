@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "wizard/chooser.h"
+#include "wizard/wizard.h"
 #include "resources/ids.h"
 #include "base/base.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
+#include "wizard/wizard_rules.h"
 
 static INT_PTR CALLBACK plain_proc(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -65,4 +65,26 @@ TEST_F(ChineseChooser, ADirectoryTooLongForTheAnsiBufferIsLeftToThePlatform)
     EXPECT_EQ((UINT_PTR)FALSE, press_ok());
     EXPECT_STREQ("kept", g_state.install_dir);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog is not ended";
+}
+
+TEST(ChinesePaths, ATrailByte5CIsNoBackslashUnderCodePage936)
+{
+    ASSERT_EQ(936u, GetACP());
+    struct {
+        const char *path;
+        int ends;
+        const char *tidied;
+    } rows[] = {
+        {"C:\\\x81\x5c", 0, "C:\\\x81\x5c"},
+        {"C:\\\x81\x5c\\", 1, "C:\\\x81\x5c"},
+        {"C:\\\xd6\xd0\\ ", 0, "C:\\\xd6\xd0"},
+        {"C:\\\xd6", 0, "C:\\\xd6"},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(r.ends, ends_in_backslash(r.path)) << r.path;
+        char path[PATH_SIZE];
+        copy_text(path, sizeof(path), r.path);
+        tidy_typed_path(path);
+        EXPECT_STREQ(r.tidied, path) << r.path;
+    }
 }

@@ -4,7 +4,6 @@
 #include "install/ini_update.h"
 #include "install/install.h"
 #include "base/base.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
@@ -108,7 +107,7 @@ class ConfigFile : public ::testing::Test
     {
         dir = fresh_dir(std::string("config-") +
                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
+        folder = dir;
         ini = dir + "\\chipadui.ini";
     }
     std::string text() const
@@ -116,12 +115,11 @@ class ConfigFile : public ::testing::Test
         std::vector<unsigned char> bytes = read_file(ini);
         return std::string(bytes.begin(), bytes.end());
     }
-    void set_choices(int display_ok, int force_language)
+    int update(int display_ok, int force_language)
     {
-        g_state.display_ok = display_ok;
-        g_state.force_language = force_language;
+        return update_config_file(folder.c_str(), display_ok, force_language);
     }
-    std::string dir, ini;
+    std::string dir, folder, ini;
 };
 
 TEST_F(ConfigFile, ShippedFileGrowsByExactlyNineteenBytes)
@@ -138,8 +136,7 @@ TEST_F(ConfigFile, ShippedFileGrowsByExactlyNineteenBytes)
     ASSERT_TRUE(write_file(ini, before));
     protect_file(ini, true, true);
 
-    set_choices(0, 2);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(0, 2));
     std::string expected = before;
     expected[before.size() - 5] = '1';
     expected += "\r\nForceLanguage=2\r\n";
@@ -152,22 +149,19 @@ TEST_F(ConfigFile, ShippedFileGrowsByExactlyNineteenBytes)
 TEST_F(ConfigFile, ExistingLinesAreRewrittenInPlace)
 {
     ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=1\r\nForceLanguage=0\r\n"));
-    set_choices(1, 1);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(1, 1));
     EXPECT_EQ("[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n", text());
 }
 
 TEST_F(ConfigFile, EmptyFileAndFileWithoutConfigGetTheSection)
 {
     ASSERT_TRUE(write_file(ini, ""));
-    set_choices(1, 0);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(1, 0));
     EXPECT_EQ("\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont=0\r\n\r\nForceLanguage=0\r\n", text());
 
     ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL));
     ASSERT_TRUE(write_file(ini, "[UI_STR]\r\nOK=确定\r\n"));
-    set_choices(0, 1);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(0, 1));
     EXPECT_EQ("[UI_STR]\r\nOK=确定\r\n\r\n\r\n[Config]\r\n\r\n\r\nUseBmpFont="
               "1\r\n\r\nForceLanguage=1\r\n",
               text());
@@ -175,8 +169,7 @@ TEST_F(ConfigFile, EmptyFileAndFileWithoutConfigGetTheSection)
 
 TEST_F(ConfigFile, MissingFileStaysMissing)
 {
-    set_choices(0, 2);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(0, 2));
     EXPECT_FALSE(file_exists(ini));
     EXPECT_FALSE(file_exists(ini + ".tmp"));
 }
@@ -191,8 +184,7 @@ TEST_F(ConfigFile, EndsReadOnlyAndHiddenAndKeepsOtherBits)
         ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=0\r\n"));
         SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_SYSTEM);
         protect_file(ini, s.read_only, s.hidden);
-        set_choices(0, 1);
-        EXPECT_EQ(1, update_config_file());
+        EXPECT_EQ(1, update(0, 1));
         EXPECT_EQ("[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=1\r\n", text());
         DWORD a = attributes_of(ini);
         EXPECT_EQ(RO | HID, a & (RO | HID)) << s.read_only << s.hidden;
@@ -208,8 +200,7 @@ TEST_F(ConfigFile, EndsReadOnlyAndHiddenAndKeepsOtherBits)
 TEST_F(ConfigFile, UnchangedContentsStillEndProtected)
 {
     ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n"));
-    set_choices(0, 2);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(0, 2));
     EXPECT_EQ("[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n", text());
     EXPECT_EQ(RO | HID, attributes_of(ini) & (RO | HID));
 }
@@ -220,8 +211,7 @@ TEST_F(ConfigFile, FileInUseLosesNoByte)
     ASSERT_TRUE(write_file(ini, before));
     FileHolder holder = hold_file(ini);
     ASSERT_TRUE(holder.process);
-    set_choices(0, 2);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(0, 2));
     release_file(holder);
     EXPECT_EQ(before, text());
     EXPECT_FALSE(file_exists(ini + ".tmp"));
@@ -232,8 +222,7 @@ TEST_F(ConfigFile, StaleProtectedTemporaryFileIsReplacedAndRemoved)
     ASSERT_TRUE(write_file(ini + ".tmp", "left over"));
     protect_file(ini + ".tmp", true, true);
     ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=0\r\n"));
-    set_choices(1, 2);
-    EXPECT_EQ(1, update_config_file());
+    EXPECT_EQ(1, update(1, 2));
     EXPECT_EQ("[Config]\r\nUseBmpFont=0\r\n\r\nForceLanguage=2\r\n", text());
     EXPECT_FALSE(file_exists(ini + ".tmp"));
 }
@@ -241,10 +230,8 @@ TEST_F(ConfigFile, StaleProtectedTemporaryFileIsReplacedAndRemoved)
 TEST_F(ConfigFile, TooLongFolderTouchesNothing)
 {
     // "\chipadui.ini" does not fit behind this folder name in 260 bytes.
-    std::string folder = dir + "\\" + std::string(255 - dir.size(), 'd');
-    copy_text(g_state.install_dir, sizeof(g_state.install_dir), folder.c_str());
-    set_choices(0, 2);
-    EXPECT_EQ(1, update_config_file());
+    folder = dir + "\\" + std::string(255 - dir.size(), 'd');
+    EXPECT_EQ(1, update(0, 2));
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
     ASSERT_NE(INVALID_HANDLE_VALUE, find);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "install/manifest.h"
 #include "resources/ids.h"
 #include "support/e2e_driver.h"
 #include "support/e2e_faults.h"
@@ -33,14 +32,13 @@ TEST(FaultsDiskFull, InstallEndsWithTheFailureMessageAndNoFilePassesForWhole)
 
     std::vector<std::string> expected = {"doc"};
     const char *stopped_at = NULL;
-    for (int i = 0; i < manifest_rows && !stopped_at; i++) {
-        const ManifestEntry &e = manifest[i];
-        if (!e.id)
-            continue;
-        if (setup_payload(e.id).size() <= LIMIT)
-            expected.push_back(e.file_name);
-        else if (e.stop_on_failure)
-            stopped_at = e.file_name;
+    for (const InstalledFile &f : installed_files()) {
+        if (stopped_at)
+            break;
+        if (setup_payload(f.id).size() <= LIMIT)
+            expected.push_back(f.name);
+        else if (f.stop)
+            stopped_at = f.name.c_str();
     }
     ASSERT_TRUE(stopped_at) << "every file fits: the limit proves nothing";
     EXPECT_STREQ("CiZuFlat.igb", stopped_at);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "base/base.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
 #include "ui/gbk_walk.h"
@@ -354,14 +353,14 @@ class SystemText : public ::testing::Test
     void TearDown() override
     {
         DeleteObject(font);
-        g_state.is_nt = 0;
+        g_drawing.ansi_text_output = 0;
     }
 };
 
 TEST_F(SystemText, NtDrawsTheBytesWithTextOutA)
 {
     const COLORREF white = RGB(255, 255, 255);
-    g_state.is_nt = 1;
+    g_drawing.ansi_text_output = 1;
     Canvas drawn = make_canvas(120, 100, white), expected = make_canvas(120, 100, white);
     SelectObject(drawn.dc, font);
     SelectObject(expected.dc, font);
@@ -376,7 +375,7 @@ TEST_F(SystemText, NtDrawsTheBytesWithTextOutA)
 TEST_F(SystemText, OtherSystemsConvertFromGbkAndDrawNothingPastSixHundredUnits)
 {
     const COLORREF white = RGB(255, 255, 255);
-    g_state.is_nt = 0;
+    g_drawing.ansi_text_output = 0;
     Canvas drawn = make_canvas(120, 100, white), expected = make_canvas(120, 100, white);
     SelectObject(drawn.dc, font);
     SelectObject(expected.dc, font);

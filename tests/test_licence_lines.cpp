@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/licence_lines.h"
+#include "wizard/wizard_rules.h"
 
 static std::vector<std::string> split(std::string text, size_t length, int max_lines = LICENCE_MAX_LINES)
 {

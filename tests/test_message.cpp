@@ -5,9 +5,8 @@
 #include <string>
 
 #include "resources/ids.h"
-#include "ui/message.h"
+#include "ui/ui.h"
 #include "ui/message_layout.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
 #include "ui/glyph_address.h"
@@ -443,8 +442,8 @@ TEST_F(MessageDialog, LongChineseIsMeasuredWholeButPaintedOnlyToSeventyNineBytes
 
 TEST(MessageFailure, MissingTemplateReturnsTheFailureValue)
 {
-    HINSTANCE saved = g_state.instance;
-    g_state.instance = GetModuleHandleA(NULL);
+    HINSTANCE saved = g_drawing.instance;
+    g_drawing.instance = GetModuleHandleA(NULL);
     EXPECT_EQ(-1, show_message("\xD6\xD0", "none", MESSAGE_NOTICE, NULL));
-    g_state.instance = saved;
+    g_drawing.instance = saved;
 }

@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "base/base.h"
 #include "resources/ids.h"
 #include "app/app.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
 #include "ui/owner_layout.h"
@@ -63,21 +63,15 @@ class OwnerDraw : public ::testing::Test
 {
   protected:
     HWND parent = NULL;
-    int saved_page = 0;
+    int page = 0;              // the wizard page the painters are told about
+    int default_id = IDC_NEXT; // the button they draw as the default one
     void SetUp() override
     {
         ASSERT_TRUE(load_setup_atlas());
         parent = CreateWindowA("STATIC", "panel", WS_POPUP, 0, 0, 600, 200, NULL, NULL, NULL, NULL);
         ASSERT_TRUE(parent);
-        saved_page = g_state.wizard_page;
-        g_state.default_command = IDC_NEXT;
     }
-    void TearDown() override
-    {
-        DestroyWindow(parent);
-        g_state.wizard_page = saved_page;
-        g_state.default_command = IDC_NEXT;
-    }
+    void TearDown() override { DestroyWindow(parent); }
     HWND child(const char *cls, int id, DWORD style, const char *text, int w = 100, int h = 24)
     {
         return CreateWindowA(cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, parent, (HMENU)(INT_PTR)id,
@@ -105,26 +99,31 @@ TEST_F(OwnerDraw, FrameOfTheExampleRectangleMatchesPixelByPixel)
     COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
     ASSERT_NE(light, dark);
     ASSERT_NE(face(), dark);
+    // A press or release alone (ODA_SELECT) repaints the whole button too.
     struct {
         bool pressed;
         bool is_default;
-    } variants[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+        UINT action;
+    } variants[] = {{false, false, ODA_DRAWENTIRE}, {true, false, ODA_DRAWENTIRE},
+                    {false, true, ODA_DRAWENTIRE},  {true, true, ODA_DRAWENTIRE},
+                    {true, false, ODA_SELECT},      {false, true, ODA_SELECT}};
     for (const auto &v : variants) {
-        g_state.default_command = v.is_default ? 1500 : IDC_NEXT;
+        default_id = v.is_default ? 1500 : IDC_NEXT;
         Canvas drawn = make_canvas(100, 24, magenta), expected = make_canvas(100, 24, face());
-        DRAWITEMSTRUCT d = item(1500, button, drawn.dc, r, ODA_DRAWENTIRE, v.pressed ? ODS_SELECTED : 0);
-        draw_owner_button(&d);
+        DRAWITEMSTRUCT d = item(1500, button, drawn.dc, r, v.action, v.pressed ? ODS_SELECTED : 0);
+        draw_owner_button(&d, page, default_id);
         reference_frame(expected, r, v.pressed, v.is_default);
-        EXPECT_EQ(0, canvas_differences(drawn, expected)) << v.pressed << v.is_default;
+        EXPECT_EQ(0, canvas_differences(drawn, expected))
+            << v.pressed << v.is_default << " action " << v.action;
         free_canvas(&drawn);
         free_canvas(&expected);
     }
-    g_state.default_command = IDC_NEXT;
+    default_id = IDC_NEXT;
 
     // The example as written: light lines, then dark ones, the outer edge and its gaps.
     Canvas c = make_canvas(100, 24, magenta);
     DRAWITEMSTRUCT d = item(1500, button, c.dc, r);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     struct {
         int x, y;
         COLORREF colour;
@@ -200,13 +199,13 @@ TEST_F(OwnerDraw, CaptionTableByteForByteWithFramesAndPlacement)
     const char *window_text = "\xB4\xB0\xBF\xDA text"; // what the fixed rows must not show
     RECT r = {20, 0, 440, 26};
     for (const CaptionRow &row : caption_rows) {
-        g_state.wizard_page = row.page;
+        page = row.page;
         HWND button = child("BUTTON", row.id, BS_OWNERDRAW, window_text);
         const char *caption = row.caption ? row.caption : window_text;
         for (bool pressed : {false, true}) {
             Canvas drawn = make_canvas(460, 26, magenta), expected = make_canvas(460, 26, magenta);
             DRAWITEMSTRUCT d = item(row.id, button, drawn.dc, r, ODA_DRAWENTIRE, pressed ? ODS_SELECTED : 0);
-            draw_owner_button(&d);
+            draw_owner_button(&d, page, default_id);
             reference_button(expected, r, caption, row.frame, row.centred, pressed, row.id == IDC_NEXT);
             EXPECT_EQ(0, canvas_differences(drawn, expected))
                 << row.id << " page " << row.page << " pressed " << pressed;
@@ -240,7 +239,7 @@ TEST_F(OwnerDraw, WindowTextIsReadUpToSeventyNineBytes)
         HWND label = child("BUTTON", IDC_MSG_CHINESE, BS_OWNERDRAW | WS_DISABLED, row.text.c_str());
         Canvas drawn = make_canvas(1200, 24, magenta), expected = make_canvas(1200, 24, magenta);
         DRAWITEMSTRUCT d = item(IDC_MSG_CHINESE, label, drawn.dc, r);
-        draw_owner_button(&d);
+        draw_owner_button(&d, page, default_id);
         reference_button(expected, r, row.shown.c_str(), false, true, false, false);
         EXPECT_EQ(0, canvas_differences(drawn, expected)) << row.text.size();
         free_canvas(&drawn);
@@ -255,7 +254,7 @@ TEST_F(OwnerDraw, WideCaptionIsCentredLeftOfTheControlAndNotClipped)
     RECT r = {200, 0, 260, 24};
     Canvas c = make_canvas(460, 24, magenta);
     DRAWITEMSTRUCT d = item(IDC_DISPLAY_QUESTION, label, c.dc, r);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     RECT left_of = {0, 0, 200, 24}, right_of = {260, 0, 460, 24};
     EXPECT_GT(pixels_not(c, left_of, magenta), 50);
     EXPECT_GT(pixels_not(c, right_of, magenta), 50);
@@ -273,7 +272,7 @@ TEST_F(OwnerDraw, FocusRectangleIsInsetByATenthAndAnEighthForButtonsAndLabels)
         Canvas drawn = make_canvas(100, 24, RGB(255, 255, 255)),
                expected = make_canvas(100, 24, RGB(255, 255, 255));
         DRAWITEMSTRUCT d = item(GetDlgCtrlID(w), w, drawn.dc, r, ODA_FOCUS, ODS_FOCUS);
-        draw_owner_button(&d);
+        draw_owner_button(&d, page, default_id);
         DrawFocusRect(expected.dc, &inset);
         EXPECT_EQ(0, canvas_differences(drawn, expected)) << GetDlgCtrlID(w);
         EXPECT_GT(pixels_not(drawn, r, RGB(255, 255, 255)), 50);
@@ -283,7 +282,7 @@ TEST_F(OwnerDraw, FocusRectangleIsInsetByATenthAndAnEighthForButtonsAndLabels)
     // Whole drawing of a focused label: body, then the focus mark.
     Canvas drawn = make_canvas(100, 24, magenta), expected = make_canvas(100, 24, magenta);
     DRAWITEMSTRUCT d = item(IDC_PATH_LABEL, label, drawn.dc, r, ODA_DRAWENTIRE, ODS_FOCUS);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     reference_button(expected, r, "\xB0\xB2\xD7\xB0\xC2\xB7\xBE\xB6\xA3\xBA (Install Path)", false, false,
                      false, false);
     DrawFocusRect(expected.dc, &inset);
@@ -293,7 +292,7 @@ TEST_F(OwnerDraw, FocusRectangleIsInsetByATenthAndAnEighthForButtonsAndLabels)
     d.itemState = 0;
     Canvas before = make_canvas(100, 24, magenta);
     BitBlt(before.dc, 0, 0, 100, 24, drawn.dc, 0, 0, SRCCOPY);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(0, canvas_differences(drawn, before));
     free_canvas(&before);
     free_canvas(&drawn);
@@ -308,16 +307,16 @@ TEST_F(OwnerDraw, BlankBannerPaintsNothingAndSpareFacePaintsOnlyTheFace)
     Canvas c = make_canvas(100, 24, magenta);
     DRAWITEMSTRUCT d =
         item(IDC_BANNER_BLANK, blank, c.dc, r, ODA_DRAWENTIRE | ODA_FOCUS, ODS_FOCUS | ODS_SELECTED);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(0, pixels_not(c, r, magenta));
     d = item(IDC_UNUSED_FACE, spare, c.dc, r, ODA_DRAWENTIRE, ODS_SELECTED);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(0, pixels_not(c, r, face()));
     // Not a button: left alone.
     fill_canvas(c, magenta);
     d = item(IDC_CANCEL, spare, c.dc, r);
     d.CtlType = ODT_LISTBOX;
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(0, pixels_not(c, r, magenta));
     free_canvas(&c);
 }
@@ -329,25 +328,25 @@ TEST_F(OwnerDraw, SampleLineUsesTheTestFontOrStaysBlank)
     RECT r = {0, 0, 300, 40};
     probe_environment();
     create_test_font();
-    ASSERT_TRUE(g_state.gb_font);
+    ASSERT_TRUE(g_drawing.gb_font);
     Canvas drawn = make_canvas(300, 40, magenta), expected = make_canvas(300, 40, magenta);
     HGDIOBJ font_before = GetCurrentObject(drawn.dc, OBJ_FONT);
     DRAWITEMSTRUCT d = item(IDC_SAMPLE_LINE, sample, drawn.dc, r);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(font_before, GetCurrentObject(drawn.dc, OBJ_FONT));
     fill_rect(expected, r, face());
     int x = (300 - measure_gbk_text(expected.dc, line).cx) / 2, y = (40 - 16) / 2;
     EXPECT_EQ(94, x); // seven cells wide, measured in the DC's own font
-    HGDIOBJ old = SelectObject(expected.dc, g_state.gb_font);
+    HGDIOBJ old = SelectObject(expected.dc, g_drawing.gb_font);
     TextOutA(expected.dc, x, y, line, 14);
     SelectObject(expected.dc, old);
     EXPECT_EQ(0, canvas_differences(drawn, expected));
     EXPECT_GT(pixels_not(drawn, r, face()), 20);
 
-    DeleteObject(g_state.gb_font);
-    g_state.gb_font = NULL;
+    DeleteObject(g_drawing.gb_font);
+    g_drawing.gb_font = NULL;
     fill_canvas(drawn, magenta);
-    draw_owner_button(&d);
+    draw_owner_button(&d, page, default_id);
     EXPECT_EQ(0, pixels_not(drawn, r, face()));
     free_canvas(&drawn);
     free_canvas(&expected);
@@ -355,7 +354,7 @@ TEST_F(OwnerDraw, SampleLineUsesTheTestFontOrStaysBlank)
 
 TEST(CheckBoxLayout, ExampleOfClientHeightTwentyFour)
 {
-    CheckBoxLayout box = check_box_layout({0, 0, 200, 24}, CHECK_KIND_BOX, 50);
+    CheckBoxLayout box = check_box_layout({0, 0, 200, 24}, BUTTON_CHECK_BOX, 50);
     EXPECT_EQ(-2, box.fill.left);
     EXPECT_EQ(-2, box.fill.top);
     EXPECT_EQ(202, box.fill.right);
@@ -371,19 +370,19 @@ TEST(CheckBoxLayout, ExampleOfClientHeightTwentyFour)
     EXPECT_EQ(81, box.focus.right);
     EXPECT_EQ(19, box.focus.bottom);
 
-    CheckBoxLayout radio = check_box_layout({0, 0, 200, 24}, CHECK_KIND_RADIO, 50);
+    CheckBoxLayout radio = check_box_layout({0, 0, 200, 24}, BUTTON_RADIO, 50);
     EXPECT_EQ(-1, radio.box.left);
     EXPECT_EQ(1, radio.box.top);
     EXPECT_EQ(19, radio.box.right);
     EXPECT_EQ(22, radio.box.bottom);
     EXPECT_EQ(39, radio.caption_x);
 
-    EXPECT_EQ(CHECK_KIND_BOX, check_kind_of_style(BS_CHECKBOX | WS_TABSTOP));
-    EXPECT_EQ(CHECK_KIND_BOX, check_kind_of_style(BS_AUTOCHECKBOX));
-    EXPECT_EQ(CHECK_KIND_RADIO, check_kind_of_style(BS_RADIOBUTTON));
-    EXPECT_EQ(CHECK_KIND_RADIO, check_kind_of_style(BS_AUTORADIOBUTTON | WS_GROUP));
-    EXPECT_EQ(CHECK_KIND_OTHER, check_kind_of_style(BS_3STATE));
-    EXPECT_EQ(CHECK_KIND_OTHER, check_kind_of_style(BS_PUSHBUTTON));
+    EXPECT_EQ(BUTTON_CHECK_BOX, button_kind(BS_CHECKBOX | WS_TABSTOP));
+    EXPECT_EQ(BUTTON_CHECK_BOX, button_kind(BS_AUTOCHECKBOX));
+    EXPECT_EQ(BUTTON_RADIO, button_kind(BS_RADIOBUTTON));
+    EXPECT_EQ(BUTTON_RADIO, button_kind(BS_AUTORADIOBUTTON | WS_GROUP));
+    EXPECT_EQ(BUTTON_THREE_STATE, button_kind(BS_3STATE));
+    EXPECT_EQ(BUTTON_OTHER, button_kind(BS_PUSHBUTTON));
 }
 
 struct CheckRow {
@@ -426,12 +425,12 @@ TEST_F(OwnerDraw, CheckBoxesDrawTheirBoxAndCaptionWhereDescribed)
             Canvas drawn = make_canvas(1210, 30, magenta), expected = make_canvas(1210, 30, magenta);
             paint_check_box(box, drawn.dc);
 
-            int kind = check_kind_of_style(row.style);
+            int kind = button_kind(row.style);
             int w = measure_gbk_text(expected.dc, row.caption).cx;
             CheckBoxLayout layout = check_box_layout({0, 0, 1200, 24}, kind, w);
             fill_rect(expected, {-2, -2, 1202, 26}, face());
             RECT k = {layout.box.left, layout.box.top, layout.box.right, layout.box.bottom};
-            UINT state = (kind == CHECK_KIND_RADIO ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) |
+            UINT state = (kind == BUTTON_RADIO ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) |
                          (row.check == BST_CHECKED ? DFCS_CHECKED : 0) | (row.disabled ? DFCS_INACTIVE : 0);
             DrawFrameControl(expected.dc, &k, DFC_BUTTON, state);
             draw_gbk_text(expected.dc, layout.caption_x, 1, row.caption, 0);
@@ -490,8 +489,8 @@ TEST_F(OwnerDraw, SubclassedCheckBoxPaintsItselfAndInvalidatesOnPress)
     HWND box = child("BUTTON", IDC_AUTO_START, BS_AUTOCHECKBOX | WS_TABSTOP, "x", 300, 24);
     base = {};
     base.real = (WNDPROC)SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)check_box_proc);
-    WNDPROC saved = g_state.checkbox_base_proc;
-    g_state.checkbox_base_proc = recording_base;
+    WNDPROC saved = g_drawing.checkbox_base_proc;
+    g_drawing.checkbox_base_proc = recording_base;
 
     SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
     InvalidateRect(box, NULL, FALSE);
@@ -518,7 +517,7 @@ TEST_F(OwnerDraw, SubclassedCheckBoxPaintsItselfAndInvalidatesOnPress)
     EXPECT_EQ(0, base.paints);
 
     EXPECT_EQ(4321, SendMessageA(box, WM_USER + 7, 0, 0));
-    g_state.checkbox_base_proc = saved;
+    g_drawing.checkbox_base_proc = saved;
     SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)base.real);
     free_canvas(&seen);
     free_canvas(&expected);
@@ -651,8 +650,7 @@ static INT_PTR CALLBACK panel_proc(HWND dialog, UINT message, WPARAM, LPARAM lpa
     switch (message) {
     case WM_INITDIALOG:
         for (int id : {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO})
-            g_state.checkbox_base_proc =
-                (WNDPROC)SetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_WNDPROC, (LONG_PTR)check_box_proc);
+            subclass_check_box(GetDlgItem(dialog, id));
         return TRUE;
     case WM_MEASUREITEM:
         return measure_list_item((MEASUREITEMSTRUCT *)lparam);
@@ -660,7 +658,7 @@ static INT_PTR CALLBACK panel_proc(HWND dialog, UINT message, WPARAM, LPARAM lpa
         const DRAWITEMSTRUCT *d = (const DRAWITEMSTRUCT *)lparam;
         if (d->CtlID == IDC_LANGUAGE || d->CtlID == IDC_LICENCE_CN_LIST)
             return draw_list_item(dialog, d);
-        draw_owner_button(d);
+        draw_owner_button(d, 0, IDC_NEXT);
         return TRUE;
     }
     }

@@ -3,9 +3,7 @@
 
 #include "install/install.h"
 #include "install/manifest.h"
-#include "resources/ids.h"
 #include "base/base.h"
-#include "wizard/state.h"
 #include "support/tavik_test.h"
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
@@ -16,17 +14,23 @@ class Payload : public ::testing::Test
     void SetUp() override
     {
         dir = fresh_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
         buffer.assign(SCRATCH_SIZE, 0);
     }
     std::string path(const char *name) { return dir + "\\" + name; }
+    int extract(HMODULE module, int id, const char *name, unsigned long capacity, int ro, int hid)
+    {
+        return extract_payload(module, id, dir.c_str(), name, buffer.data(), capacity, ro, hid);
+    }
+    int install_file(const char *name, const void *data, unsigned long size, int ro, int hid)
+    {
+        return write_install_file(dir.c_str(), name, data, size, ro, hid);
+    }
     std::string dir;
     std::vector<unsigned char> buffer;
 };
 
 TEST_F(Payload, ExtractsTheInflatedBytesWithRequestedAttributes)
 {
-    use_setup_resources();
     struct {
         int id;
         const char *name;
@@ -36,7 +40,7 @@ TEST_F(Payload, ExtractsTheInflatedBytesWithRequestedAttributes)
                 {118, "duplicat.dic", 1, 0},
                 {127, "CiZuFlat.igb", 0, 0}};
     for (const auto &r : rows) {
-        ASSERT_EQ(1, extract_payload(r.id, r.name, buffer.data(), SCRATCH_SIZE, r.ro, r.hid)) << r.name;
+        ASSERT_EQ(1, extract(setup_module(), r.id, r.name, SCRATCH_SIZE, r.ro, r.hid)) << r.name;
         EXPECT_EQ(setup_payload(r.id), read_file(path(r.name))) << r.name;
         DWORD a = attributes_of(path(r.name));
         EXPECT_EQ(r.ro ? RO : 0, a & RO) << r.name;
@@ -46,13 +50,12 @@ TEST_F(Payload, ExtractsTheInflatedBytesWithRequestedAttributes)
 
 TEST_F(Payload, LargestPayloadFitsTheScratchBufferAndNotASmallerOne)
 {
-    use_setup_resources();
-    ASSERT_EQ(1, extract_payload(146, "cedict_ts.u8", buffer.data(), SCRATCH_SIZE, 1, 1));
+    ASSERT_EQ(1, extract(setup_module(), 146, "cedict_ts.u8", SCRATCH_SIZE, 1, 1));
     EXPECT_EQ(38013217u, read_file(path("cedict_ts.u8")).size());
     // Too small a buffer: nothing is touched, not even the attributes.
     ASSERT_TRUE(write_file(path("keep.u8"), "old contents"));
     protect_file(path("keep.u8"), true, true);
-    EXPECT_EQ(0, extract_payload(146, "keep.u8", buffer.data(), 38013216, 0, 0));
+    EXPECT_EQ(0, extract(setup_module(), 146, "keep.u8", 38013216, 0, 0));
     EXPECT_EQ(RO | HID, attributes_of(path("keep.u8")) & (RO | HID));
     std::vector<unsigned char> kept = read_file(path("keep.u8"));
     EXPECT_EQ("old contents", std::string(kept.begin(), kept.end()));
@@ -62,8 +65,7 @@ TEST_F(Payload, EmptyPayloadMakesAnEmptyFile)
 {
     HMODULE module = crafted_module("empty", {{500, zlib_pack({})}});
     ASSERT_TRUE(module);
-    g_state.instance = module;
-    EXPECT_EQ(1, extract_payload(500, "empty.txt", buffer.data(), SCRATCH_SIZE, 0, 0));
+    EXPECT_EQ(1, extract(module, 500, "empty.txt", SCRATCH_SIZE, 0, 0));
     EXPECT_TRUE(file_exists(path("empty.txt")));
     EXPECT_EQ(0u, read_file(path("empty.txt")).size());
     FreeLibrary(module);
@@ -77,17 +79,16 @@ TEST_F(Payload, MissingOrCorruptStreamCreatesNothing)
     std::vector<unsigned char> truncated(packed.begin(), packed.begin() + packed.size() / 2);
     HMODULE module = crafted_module("corrupt", {{501, corrupt}, {502, truncated}});
     ASSERT_TRUE(module);
-    g_state.instance = module;
-    EXPECT_EQ(0, extract_payload(700, "missing.bin", buffer.data(), SCRATCH_SIZE, 0, 0));
+    EXPECT_EQ(0, extract(module, 700, "missing.bin", SCRATCH_SIZE, 0, 0));
     EXPECT_FALSE(file_exists(path("missing.bin")));
-    EXPECT_EQ(0, extract_payload(501, "corrupt.bin", buffer.data(), SCRATCH_SIZE, 1, 1));
+    EXPECT_EQ(0, extract(module, 501, "corrupt.bin", SCRATCH_SIZE, 1, 1));
     EXPECT_FALSE(file_exists(path("corrupt.bin")));
-    EXPECT_EQ(0, extract_payload(502, "truncated.bin", buffer.data(), SCRATCH_SIZE, 1, 1));
+    EXPECT_EQ(0, extract(module, 502, "truncated.bin", SCRATCH_SIZE, 1, 1));
     EXPECT_FALSE(file_exists(path("truncated.bin")));
     // An existing file survives a corrupt stream untouched.
     ASSERT_TRUE(write_file(path("corrupt.bin"), "previous"));
     protect_file(path("corrupt.bin"), true, true);
-    EXPECT_EQ(0, extract_payload(501, "corrupt.bin", buffer.data(), SCRATCH_SIZE, 0, 0));
+    EXPECT_EQ(0, extract(module, 501, "corrupt.bin", SCRATCH_SIZE, 0, 0));
     EXPECT_EQ(RO | HID, attributes_of(path("corrupt.bin")) & (RO | HID));
     FreeLibrary(module);
 }
@@ -98,7 +99,7 @@ TEST_F(Payload, OverwritesReadOnlyHiddenFileAndKeepsOtherBits)
     SetFileAttributesA(path("a.dic").c_str(), FILE_ATTRIBUTE_ARCHIVE);
     protect_file(path("a.dic"), true, true);
     ASSERT_EQ(RO | HID, attributes_of(path("a.dic")) & (RO | HID));
-    EXPECT_EQ(1, write_install_file("a.dic", "new bytes", 9, 1, 1));
+    EXPECT_EQ(1, install_file("a.dic", "new bytes", 9, 1, 1));
     std::vector<unsigned char> got = read_file(path("a.dic"));
     EXPECT_EQ("new bytes", std::string(got.begin(), got.end()));
     DWORD a = attributes_of(path("a.dic"));
@@ -110,7 +111,7 @@ TEST_F(Payload, NoRequestsLeaveAFormerlyProtectedFileWritableAndVisible)
 {
     ASSERT_TRUE(write_file(path("b.dic"), "old"));
     protect_file(path("b.dic"), true, true);
-    EXPECT_EQ(1, write_install_file("b.dic", "x", 1, 0, 0));
+    EXPECT_EQ(1, install_file("b.dic", "x", 1, 0, 0));
     EXPECT_EQ(0u, attributes_of(path("b.dic")) & (RO | HID));
     // Writable again: a plain open for writing works.
     FILE *f = fopen(path("b.dic").c_str(), "ab");
@@ -136,7 +137,7 @@ TEST_F(Payload, FileInUseFailsAndKeepsItsContents)
     protect_file(path("held.exe"), true, false);
     FileHolder holder = hold_file(path("held.exe"));
     ASSERT_TRUE(holder.process);
-    EXPECT_EQ(0, write_install_file("held.exe", "new", 3, 1, 0));
+    EXPECT_EQ(0, install_file("held.exe", "new", 3, 1, 0));
     release_file(holder);
     std::vector<unsigned char> got = read_file(path("held.exe"));
     EXPECT_EQ("running program", std::string(got.begin(), got.end()));
@@ -144,28 +145,27 @@ TEST_F(Payload, FileInUseFailsAndKeepsItsContents)
 
 TEST_F(Payload, PathsThatDoNotFitFailCleanly)
 {
-    // install_dir + "\" + name must leave room for the terminator in 260 bytes.
+    // folder + "\" + name must leave room for the terminator in 260 bytes.
     std::string base = dir + "\\";
     std::string name_259(259 - base.size(), 'n');
     std::string name_260(260 - base.size(), 'n');
-    EXPECT_EQ(0, write_install_file(name_260.c_str(), "x", 1, 0, 0));
+    EXPECT_EQ(0, install_file(name_260.c_str(), "x", 1, 0, 0));
     EXPECT_FALSE(file_exists(base + name_260.substr(0, 200)));
     // The longest name that fits still works where the file system allows it.
-    int ok = write_install_file(name_259.c_str(), "x", 1, 0, 0);
+    int ok = install_file(name_259.c_str(), "x", 1, 0, 0);
     if (ok) {
         EXPECT_TRUE(file_exists(base + name_259));
     }
     std::string huge(1000, 'z');
-    use_setup_resources();
-    EXPECT_EQ(0, extract_payload(106, huge.c_str(), buffer.data(), SCRATCH_SIZE, 1, 1));
+    EXPECT_EQ(0, extract(setup_module(), 106, huge.c_str(), SCRATCH_SIZE, 1, 1));
 }
 
-TEST_F(Payload, ForceRemoveDeletesProtectedFilesAndIgnoresMissingOnes)
+TEST_F(Payload, RemovingDeletesProtectedFilesAndIgnoresMissingOnes)
 {
     ASSERT_TRUE(write_file(path("user.dic"), "x"));
     protect_file(path("user.dic"), true, true);
-    force_remove_file(path("user.dic").c_str());
+    remove_protected_file(path("user.dic").c_str());
     EXPECT_FALSE(file_exists(path("user.dic")));
-    force_remove_file(path("never-there.dic").c_str());
+    remove_protected_file(path("never-there.dic").c_str());
     EXPECT_FALSE(file_exists(path("never-there.dic")));
 }

@@ -5,7 +5,6 @@
 #include "install/install.h"
 #include "install/profiles.h"
 #include "base/base.h"
-#include "wizard/state.h"
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 
@@ -16,9 +15,8 @@
 #define B5_SMART "Tavik\xa5\xa9\xa4\xe5\xae\xd1"
 #define B5_KEYLA "TavikKeyla\xbf\xe9\xa4\x4a\xaa\x6b"
 
-static const char *const START_MENU_CN =
-    "无法在 Start 菜单中为本程序建立一个条目。很抱歉，只好请您以后自已建立了。";
-static const char *const START_MENU_EN = "Failed to create an entry on Start Menu.";
+typedef std::vector<std::pair<int, std::string>> Notices;
+static const Notices START_MENU_FAILED = {{NOTICE_START_MENU_FAILED, ""}};
 
 TEST(Profiles, AllFourRowsAndElevenFields)
 {
@@ -65,16 +63,6 @@ TEST(Profiles, ScriptFormFollowsSystemChineseClamped)
         EXPECT_EQ(c[1], script_form(c[0])) << c[0];
 }
 
-static std::string windows_folder(void)
-{
-    char path[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(path, sizeof(path));
-    std::string s(path, n);
-    if (s.empty() || s.back() != '\\')
-        s += "\\";
-    return s;
-}
-
 static std::string user_name(void)
 {
     char name[256];
@@ -99,30 +87,28 @@ TEST(SpecialFolders, LegacyPathsFromTheWindowsFolder)
         {1, 7, win + "profiles\\" + user + "\\"},
     };
     for (const auto &c : cases) {
-        g_state.is_nt = c.is_nt;
         char path[PATH_SIZE] = "untouched";
-        EXPECT_EQ(1, legacy_folder_path(path, c.code)) << c.is_nt << " " << c.code;
+        EXPECT_EQ(1, legacy_folder_path(path, c.code, c.is_nt)) << c.is_nt << " " << c.code;
         EXPECT_EQ(c.expected, path) << c.is_nt << " " << c.code;
     }
-    g_state.is_nt = 0;
 }
 
 TEST(SpecialFolders, ShellPathsAndTheVersionSwitch)
 {
     int csidls[] = {CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_STARTUP};
+    InstallRequest request = {};
     for (int csidl : csidls) {
         char shell[PATH_SIZE] = "", legacy[PATH_SIZE] = "", special[PATH_SIZE] = "";
         ASSERT_EQ(1, shell_folder_path(shell, csidl)) << csidl;
         EXPECT_EQ(shell_folder(csidl), shell) << csidl;
-        g_state.os_major_is_3 = 0;
-        EXPECT_EQ(1, special_folder_path(special, csidl));
+        request.os_major_is_3 = 0;
+        EXPECT_EQ(1, special_folder_path(&request, special, csidl));
         EXPECT_STREQ(shell, special) << csidl;
-        g_state.os_major_is_3 = 1;
-        ASSERT_EQ(1, legacy_folder_path(legacy, csidl));
-        EXPECT_EQ(1, special_folder_path(special, csidl));
+        request.os_major_is_3 = 1;
+        ASSERT_EQ(1, legacy_folder_path(legacy, csidl, request.is_nt));
+        EXPECT_EQ(1, special_folder_path(&request, special, csidl));
         EXPECT_STREQ(legacy, special) << csidl;
         EXPECT_STRNE(shell, special) << csidl;
-        g_state.os_major_is_3 = 0;
     }
     char path[PATH_SIZE] = "";
     EXPECT_EQ(0, shell_folder_path(path, 0x7e)); // no such folder
@@ -135,25 +121,27 @@ class Shortcuts : public ::testing::Test
     {
         dir = fresh_dir(std::string("links-") +
                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
         for (const char *name : {"TVK.exe", "TVKUnInstall.exe", "Mereda.exe"})
             write_file(dir + "\\" + name, "MZ");
-        use_setup_resources(); // the message dialog's template
-        g_state.system_chinese = 0;
-        g_state.os_major_is_3 = 0;
-        g_state.is_nt = 0;
-        g_state.want_desktop_icon = 0;
-        g_state.want_auto_start = 0;
+        request = {};
+        request.folder = dir.c_str();
+        record = {};
+        record_install(&request, &record);
         programs = shell_folder(CSIDL_PROGRAMS);
         desktop = shell_folder(CSIDL_DESKTOP);
         startup = shell_folder(CSIDL_STARTUP);
         ASSERT_FALSE(programs.empty());
         ASSERT_FALSE(desktop.empty());
         ASSERT_FALSE(startup.empty());
-        make_progress_window();
     }
-    void TearDown() override { destroy_progress_window(); }
-    // Checks one link made by the installer: target in install_dir, its folder, its name.
+    // The notices since the last call.
+    Notices notices(void)
+    {
+        Notices taken = record.notices;
+        record.notices.clear();
+        return taken;
+    }
+    // Checks one link made by the installer: target in the folder, its folder, its name.
     void expect_link(const std::string &link, const char *program, const char *name)
     {
         LinkInfo info = read_link(link);
@@ -166,6 +154,8 @@ class Shortcuts : public ::testing::Test
         EXPECT_EQ("", info.arguments) << link;
     }
     std::string dir, programs, desktop, startup;
+    InstallRequest request;
+    InstallRecord record;
 };
 
 TEST_F(Shortcuts, ShellLinkCarriesTargetFolderDescriptionAndIcon)
@@ -199,7 +189,7 @@ TEST_F(Shortcuts, UnsavableLinkFails)
 TEST_F(Shortcuts, MenuGroupInEachScript)
 {
     struct {
-        int system_chinese;
+        int script;
         const char *folder, *program_link, *uninstall_link;
     } cases[] = {
         {0, "Tavik Chinese Input Engine", "Tavik Chinese Input Engine", "Tavik UnInstall"},
@@ -211,11 +201,10 @@ TEST_F(Shortcuts, MenuGroupInEachScript)
     for (const auto &c : cases) {
         std::string group = programs + "\\" + c.folder;
         remove_tree(group);
-        g_state.system_chinese = c.system_chinese;
-        start_message_watcher();
-        create_menu_group();
-        EXPECT_TRUE(stop_message_watcher().empty());
-        EXPECT_EQ(2u, folder_entries(group).size()) << c.system_chinese;
+        request.script = c.script;
+        create_menu_group(&request);
+        EXPECT_EQ(Notices(), notices()) << c.script;
+        EXPECT_EQ(2u, folder_entries(group).size()) << c.script;
         expect_link(group + "\\" + c.program_link + ".lnk", "TVK.exe", c.program_link);
         expect_link(group + "\\" + c.uninstall_link + ".lnk", "TVKUnInstall.exe", c.uninstall_link);
         remove_tree(group);
@@ -230,9 +219,8 @@ TEST_F(Shortcuts, ExistingFolderIsReusedAndLinksReplaced)
     ASSERT_TRUE(write_file(group + "\\keep.txt", "mine"));
     ASSERT_EQ(1,
               create_shell_link("C:\\elsewhere\\old.exe", (group + "\\Tavik UnInstall.lnk").c_str(), "old"));
-    start_message_watcher();
-    create_menu_group();
-    EXPECT_TRUE(stop_message_watcher().empty());
+    create_menu_group(&request);
+    EXPECT_EQ(Notices(), notices());
     expect_link(group + "\\Tavik UnInstall.lnk", "TVKUnInstall.exe", "Tavik UnInstall");
     expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe", "Tavik Chinese Input Engine");
     EXPECT_TRUE(file_exists(group + "\\keep.txt"));
@@ -244,15 +232,13 @@ TEST_F(Shortcuts, OnlyTheLastShortcutDecides)
     std::string group = programs + "\\Tavik Test Group";
     remove_tree(group);
     ShortcutEntry first_fails[] = {{"no folder\\first", "TVK.exe"}, {"last", "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(1, create_menu_entries("Tavik Test Group", first_fails, CSIDL_PROGRAMS));
-    EXPECT_TRUE(stop_message_watcher().empty());
+    EXPECT_EQ(1, create_menu_entries(&request, "Tavik Test Group", first_fails, CSIDL_PROGRAMS));
+    EXPECT_EQ(Notices(), notices());
     expect_link(group + "\\last.lnk", "TVK.exe", "last");
 
     ShortcutEntry last_fails[] = {{"first", "TVK.exe"}, {"no folder\\last", "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries("Tavik Test Group", last_fails, CSIDL_PROGRAMS));
-    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
+    EXPECT_EQ(0, create_menu_entries(&request, "Tavik Test Group", last_fails, CSIDL_PROGRAMS));
+    EXPECT_EQ(START_MENU_FAILED, notices());
     expect_link(group + "\\first.lnk", "TVK.exe", "first");
     remove_tree(group);
 }
@@ -262,9 +248,8 @@ TEST_F(Shortcuts, EmptyListCreatesTheFolderAndSucceeds)
     std::string group = programs + "\\Tavik Empty Group";
     remove_tree(group);
     ShortcutEntry none[] = {{NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(1, create_menu_entries("Tavik Empty Group", none, CSIDL_PROGRAMS));
-    EXPECT_TRUE(stop_message_watcher().empty());
+    EXPECT_EQ(1, create_menu_entries(&request, "Tavik Empty Group", none, CSIDL_PROGRAMS));
+    EXPECT_EQ(Notices(), notices());
     EXPECT_TRUE(attributes_of(group) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(folder_entries(group).empty());
     remove_tree(group);
@@ -274,54 +259,42 @@ TEST_F(Shortcuts, FolderThatCannotBeMadeIsReportedAndNoLinkTried)
 {
     // Only the last level is created: a missing parent stops it.
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries("Tavik Missing\\Group", one, CSIDL_PROGRAMS));
-    expect_one_message(stop_message_watcher(), "无法建目录(" + programs + "\\Tavik Missing\\Group)!",
-                       "Cannot create folder!");
+    EXPECT_EQ(0, create_menu_entries(&request, "Tavik Missing\\Group", one, CSIDL_PROGRAMS));
+    EXPECT_EQ(Notices({{NOTICE_SHORTCUT_FOLDER_FAILED, programs + "\\Tavik Missing\\Group"}}), notices());
     EXPECT_FALSE(file_exists(programs + "\\Tavik Missing"));
 }
 
 TEST_F(Shortcuts, MissingSpecialFolderIsReported)
 {
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries("Tavik", one, 0x7e));
-    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
+    EXPECT_EQ(0, create_menu_entries(&request, "Tavik", one, 0x7e));
+    EXPECT_EQ(START_MENU_FAILED, notices());
 }
 
 TEST_F(Shortcuts, TooLongPathsFailCleanly)
 {
     ShortcutEntry one[] = {{"one", "TVK.exe"}, {NULL, NULL}};
-    // A folder name that cannot fit behind the Programs folder: reported, message bounded.
+    // A folder name that cannot fit behind the Programs folder: reported whole, for the
+    // front end to cut to its message.
     std::string long_folder(300, 'f');
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries(long_folder.c_str(), one, CSIDL_PROGRAMS));
-    std::vector<SeenMessage> seen = stop_message_watcher();
-    EXPECT_EQ(1u, seen.size());
-    for (const SeenMessage &m : seen) {
-        EXPECT_LT(m.chinese.size(), 260u);
-        EXPECT_EQ(0u, m.chinese.find("无法建目录(" + programs + "\\fff"));
-        EXPECT_EQ(")!", m.chinese.substr(m.chinese.size() - 2));
-        EXPECT_EQ("Cannot create folder!", m.english);
-    }
+    EXPECT_EQ(0, create_menu_entries(&request, long_folder.c_str(), one, CSIDL_PROGRAMS));
+    EXPECT_EQ(Notices({{NOTICE_SHORTCUT_FOLDER_FAILED, programs + "\\" + long_folder}}), notices());
 
-    // A shortcut name too long for the link path: the Start-menu message, no file.
+    // A shortcut name too long for the link path: the Start-menu notice, no file.
     std::string group = programs + "\\Tavik Long";
     remove_tree(group);
     std::string long_name(259 - group.size() - 4, 'n'); // one byte over with ".lnk"
     ShortcutEntry too_long[] = {{long_name.c_str(), "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries("Tavik Long", too_long, CSIDL_PROGRAMS));
-    expect_one_message(stop_message_watcher(), START_MENU_CN, START_MENU_EN);
+    EXPECT_EQ(0, create_menu_entries(&request, "Tavik Long", too_long, CSIDL_PROGRAMS));
+    EXPECT_EQ(START_MENU_FAILED, notices());
     EXPECT_TRUE(folder_entries(group).empty());
     remove_tree(group);
 
     // Desktop: "\name.lnk" must fit in 100 bytes; a longer one is skipped silently.
     std::string name_95(95, 'd'), name_94(94, 'e');
-    start_message_watcher();
-    create_desktop_shortcut("TVK.exe", name_95.c_str());
-    create_desktop_shortcut("TVK.exe", name_94.c_str());
-    EXPECT_TRUE(stop_message_watcher().empty());
+    create_desktop_shortcut(&request, "TVK.exe", name_95.c_str());
+    create_desktop_shortcut(&request, "TVK.exe", name_94.c_str());
+    EXPECT_EQ(Notices(), notices());
     EXPECT_FALSE(file_exists(desktop + "\\" + name_95 + ".lnk"));
     expect_link(desktop + "\\" + name_94 + ".lnk", "TVK.exe", name_94.c_str());
     DeleteFileA((desktop + "\\" + name_94 + ".lnk").c_str());
@@ -333,42 +306,40 @@ TEST_F(Shortcuts, ChosenDesktopAndStartUpShortcuts)
                 auto_start = startup + "\\Tavik Chinese Input Engine.lnk";
     for (const std::string &f : {editor, engine, auto_start})
         DeleteFileA(f.c_str());
-    start_message_watcher();
-    create_chosen_shortcuts(); // neither box ticked: nothing
+    create_chosen_shortcuts(&request); // neither box ticked: nothing
     EXPECT_FALSE(file_exists(editor));
     EXPECT_FALSE(file_exists(engine));
     EXPECT_FALSE(file_exists(auto_start));
 
-    g_state.want_desktop_icon = 1;
-    create_chosen_shortcuts();
+    request.want_desktop_icon = 1;
+    create_chosen_shortcuts(&request);
     expect_link(editor, "Mereda.exe", "Mereda");
     expect_link(engine, "TVK.exe", "Tavik Chinese Input Engine");
     EXPECT_FALSE(file_exists(auto_start));
 
-    g_state.want_desktop_icon = 0;
-    g_state.want_auto_start = 1;
-    create_chosen_shortcuts();
+    request.want_desktop_icon = 0;
+    request.want_auto_start = 1;
+    create_chosen_shortcuts(&request);
     expect_link(auto_start, "TVK.exe", "Tavik Chinese Input Engine");
-    EXPECT_TRUE(stop_message_watcher().empty());
+    EXPECT_EQ(Notices(), notices());
     for (const std::string &f : {editor, engine, auto_start})
         DeleteFileA(f.c_str());
 }
 
 TEST_F(Shortcuts, LegacyFoldersWhenTheMajorVersionIsThree)
 {
-    g_state.os_major_is_3 = 1;
+    request.os_major_is_3 = 1;
     std::string win = windows_folder();
     std::string legacy_programs = win + "start menu\\programs";
     CreateDirectoryA((win + "start menu").c_str(), NULL);
     CreateDirectoryA(legacy_programs.c_str(), NULL);
     CreateDirectoryA((win + "Desktop").c_str(), NULL);
 
-    start_message_watcher();
-    create_menu_group();
-    g_state.want_desktop_icon = 1;
-    g_state.want_auto_start = 1;
-    create_chosen_shortcuts();
-    EXPECT_TRUE(stop_message_watcher().empty());
+    create_menu_group(&request);
+    request.want_desktop_icon = 1;
+    request.want_auto_start = 1;
+    create_chosen_shortcuts(&request);
+    EXPECT_EQ(Notices(), notices());
     std::string group = legacy_programs + "\\Tavik Chinese Input Engine";
     expect_link(group + "\\Tavik Chinese Input Engine.lnk", "TVK.exe", "Tavik Chinese Input Engine");
     expect_link(group + "\\Tavik UnInstall.lnk", "TVKUnInstall.exe", "Tavik UnInstall");
@@ -380,13 +351,10 @@ TEST_F(Shortcuts, LegacyFoldersWhenTheMajorVersionIsThree)
     remove_tree(win + "Desktop");
 
     // On NT the user's profile folder: missing here, so the group folder cannot be made.
-    g_state.is_nt = 1;
-    start_message_watcher();
-    create_menu_group();
-    expect_one_message(stop_message_watcher(),
-                       "无法建目录(" + win + "profiles\\" + user_name() +
-                           "\\start menu\\programs\\Tavik Chinese Input Engine)!",
-                       "Cannot create folder!");
-    g_state.is_nt = 0;
-    g_state.os_major_is_3 = 0;
+    request.is_nt = 1;
+    create_menu_group(&request);
+    EXPECT_EQ(
+        Notices({{NOTICE_SHORTCUT_FOLDER_FAILED,
+                  win + "profiles\\" + user_name() + "\\start menu\\programs\\Tavik Chinese Input Engine"}}),
+        notices());
 }

@@ -4,8 +4,6 @@
 
 #include "install/install.h"
 #include "base/base.h"
-#include "app/app.h"
-#include "wizard/state.h"
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 
@@ -24,30 +22,27 @@ static std::wstring shell_folder_wide(int csidl)
 TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
 {
     ASSERT_EQ(936u, GetACP());
-    probe_environment();
-    ASSERT_EQ(1, g_state.system_chinese);
-    // The interface language the user picked does not matter for the names.
-    g_state.force_language = 0;
-
     std::string dir = fresh_dir("links-zhcn");
-    copy_text(g_state.install_dir, sizeof(g_state.install_dir), dir.c_str());
     for (const char *name : {"TVK.exe", "TVKUnInstall.exe", "Mereda.exe"})
         write_file(dir + "\\" + name, "MZ");
-    g_state.os_major_is_3 = 0;
-    g_state.want_desktop_icon = 1;
-    g_state.want_auto_start = 1;
-    use_setup_resources();
-    make_progress_window();
+    InstallRequest request = {};
+    request.folder = dir.c_str();
+    request.script = 1;
+    // The interface language the user picked does not matter for the names.
+    request.force_language = 0;
+    request.want_desktop_icon = 1;
+    request.want_auto_start = 1;
+    InstallRecord record = {};
+    record_install(&request, &record);
 
     std::wstring programs = shell_folder_wide(CSIDL_PROGRAMS), desktop = shell_folder_wide(CSIDL_DESKTOP),
                  startup = shell_folder_wide(CSIDL_STARTUP);
     std::wstring group = programs + L"\\Tavik中文输入引擎";
     ASSERT_FALSE(exists_wide(group));
 
-    start_message_watcher();
-    create_menu_group();
-    create_chosen_shortcuts();
-    EXPECT_TRUE(stop_message_watcher().empty());
+    create_menu_group(&request);
+    create_chosen_shortcuts(&request);
+    EXPECT_TRUE(record.notices.empty());
 
     // The names on disk are the Chinese characters themselves.
     EXPECT_TRUE(GetFileAttributesW(group.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -76,19 +71,18 @@ TEST(ShortcutsZhcn, WholeShortcutStepUsesTheSimplifiedNames)
         EXPECT_EQ(l.name, info.description) << l.link;
         EXPECT_EQ(dir, info.working_dir) << l.link;
     }
-    destroy_progress_window();
 }
 
-TEST(ShortcutsZhcn, FolderMessageNamesTheGbkPath)
+TEST(ShortcutsZhcn, FolderNoticeNamesTheGbkPath)
 {
-    probe_environment();
-    use_setup_resources();
-    make_progress_window();
+    InstallRequest request = {};
+    request.folder = "C:\\tavik-tests";
+    request.script = 1;
+    InstallRecord record = {};
+    record_install(&request, &record);
     ShortcutEntry one[] = {{"一", "TVK.exe"}, {NULL, NULL}};
-    start_message_watcher();
-    EXPECT_EQ(0, create_menu_entries("没有\\目录", one, CSIDL_PROGRAMS));
-    expect_one_message(stop_message_watcher(),
-                       "无法建目录(" + shell_folder(CSIDL_PROGRAMS) + "\\没有\\目录)!",
-                       "Cannot create folder!");
-    destroy_progress_window();
+    EXPECT_EQ(0, create_menu_entries(&request, "没有\\目录", one, CSIDL_PROGRAMS));
+    std::vector<std::pair<int, std::string>> expected = {
+        {NOTICE_SHORTCUT_FOLDER_FAILED, shell_folder(CSIDL_PROGRAMS) + "\\没有\\目录"}};
+    EXPECT_EQ(expected, record.notices);
 }

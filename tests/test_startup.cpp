@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "resources/ids.h"
+#include "ui/ui.h"
 #include "app/app.h"
 #include "app/startup_rules.h"
-#include "wizard/state.h"
+#include "wizard/wizard.h"
 #include "support/tavik_test.h"
 
 TEST(SystemLanguage, ChineseScriptFollowsLanguageIdOnMultiByteSystems)
@@ -143,7 +144,7 @@ TEST(GlyphAtlas, LoadsFourBitmapsHoldingTheResourceBits)
     ASSERT_EQ((size_t)ATLAS_SIZE, atlas.size());
     ASSERT_EQ(ATLAS_OK, load_glyph_atlas());
     for (int k = 0; k < 4; k++) {
-        GlyphSlot *slot = &g_state.glyph_atlas[k];
+        GlyphSlot *slot = &g_drawing.glyph_atlas[k];
         ASSERT_TRUE(slot->bitmap && slot->dc && slot->previous);
         BITMAP info = {};
         GetObjectA(slot->bitmap, sizeof(info), &info);
@@ -159,15 +160,15 @@ TEST(GlyphAtlas, LoadsFourBitmapsHoldingTheResourceBits)
     int ink = 0, blank_ink = 0;
     for (int row = 0; row < 16; row++) {
         for (int x = 0; x < 16; x++) {
-            ink += GetPixel(g_state.glyph_atlas[0].dc, 288 + x, 320 + row) == RGB(0, 0, 0);
-            blank_ink += GetPixel(g_state.glyph_atlas[0].dc, x, row) == RGB(0, 0, 0);
+            ink += GetPixel(g_drawing.glyph_atlas[0].dc, 288 + x, 320 + row) == RGB(0, 0, 0);
+            blank_ink += GetPixel(g_drawing.glyph_atlas[0].dc, x, row) == RGB(0, 0, 0);
         }
     }
     EXPECT_GT(ink, 20);
     EXPECT_EQ(0, blank_ink);
     release_glyph_atlas();
     for (int k = 0; k < 4; k++)
-        EXPECT_FALSE(g_state.glyph_atlas[k].bitmap || g_state.glyph_atlas[k].dc);
+        EXPECT_FALSE(g_drawing.glyph_atlas[k].bitmap || g_drawing.glyph_atlas[k].dc);
 }
 
 TEST(GlyphAtlas, MissingCorruptShortOrEmptyResourceFailsWithoutBitmaps)
@@ -197,16 +198,16 @@ TEST(GlyphAtlas, MissingCorruptShortOrEmptyResourceFailsWithoutBitmaps)
             res.push_back({999, zlib_pack(full)});
         HMODULE module = crafted_module(std::string("atlas-") + c.name, res);
         ASSERT_TRUE(module) << c.name;
-        g_state.instance = module;
+        g_drawing.instance = module;
         EXPECT_EQ(ATLAS_BAD_STREAM, load_glyph_atlas()) << c.name;
         for (int k = 0; k < 4; k++)
-            EXPECT_FALSE(g_state.glyph_atlas[k].bitmap) << c.name;
+            EXPECT_FALSE(g_drawing.glyph_atlas[k].bitmap) << c.name;
         release_glyph_atlas();
         FreeLibrary(module);
     }
     // The exact size is accepted.
     HMODULE module = crafted_module("atlas-exact", {{IDR_GLYPH_ATLAS, zlib_pack(full)}});
-    g_state.instance = module;
+    g_drawing.instance = module;
     EXPECT_EQ(ATLAS_OK, load_glyph_atlas());
     release_glyph_atlas();
     FreeLibrary(module);
@@ -215,17 +216,17 @@ TEST(GlyphAtlas, MissingCorruptShortOrEmptyResourceFailsWithoutBitmaps)
 TEST(TestFont, IsTheGb2312CourierFont)
 {
     create_test_font();
-    ASSERT_TRUE(g_state.gb_font);
+    ASSERT_TRUE(g_drawing.gb_font);
     LOGFONTA font = {};
-    GetObjectA(g_state.gb_font, sizeof(font), &font);
+    GetObjectA(g_drawing.gb_font, sizeof(font), &font);
     EXPECT_STREQ("Courier New", font.lfFaceName);
     EXPECT_EQ(16, font.lfHeight);
     EXPECT_EQ(8, font.lfWidth);
     EXPECT_EQ(400, font.lfWeight);
     EXPECT_EQ(0x31, font.lfPitchAndFamily);
     EXPECT_EQ(GB2312_CHARSET, font.lfCharSet);
-    DeleteObject(g_state.gb_font);
-    g_state.gb_font = NULL;
+    DeleteObject(g_drawing.gb_font);
+    g_drawing.gb_font = NULL;
 }
 
 TEST(Probe, EnglishWineIsNtSingleByteAndNotChinese)

@@ -7,10 +7,15 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}/fuzz
 build_fuzzers() {
-  if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$here/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  fi
-  cmake --build "$build"
+  mkdir -p "$build"
+  # The fuzz tests run side by side: one build of the folder at a time.
+  (
+    flock 9
+    if [ ! -f "$build/build.ninja" ]; then
+      cmake -S "$here/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    fi
+    cmake --build "$build"
+  ) 9>"$build/.build-lock"
 }
 run_one() {
   local name=$1 seconds=$2

@@ -1,6 +1,8 @@
 // The one walk over GBK text, so that a drawn width never differs from a measured one.
 #include "ui/gbk_walk.h"
 
+#include "base/base.h"
+
 int walk_gbk_text(const char *text, int length, GbkByteWidth width, GbkVisit visit, void *context)
 {
     int total = 0;
@@ -10,7 +12,7 @@ int walk_gbk_text(const char *text, int length, GbkByteWidth width, GbkVisit vis
         GbkChar ch;
         unsigned char b = (unsigned char)text[i];
         ch.offset = total;
-        if (b >= 0x80) {
+        if (is_gbk_lead(b)) {
             ch.is_double = 1;
             ch.code = b * 256u + (unsigned char)text[i + 1];
             ch.advance = GBK_CELL_ADVANCE;
@@ -30,17 +32,7 @@ int walk_gbk_text(const char *text, int length, GbkByteWidth width, GbkVisit vis
 
 int drop_split_pair(char *text)
 {
-    int i = 0;
-    while (text[i]) {
-        if ((unsigned char)text[i] >= 0x80) {
-            if (!text[i + 1]) {
-                text[i] = 0;
-                break;
-            }
-            i += 2;
-        } else {
-            i++;
-        }
-    }
-    return i;
+    size_t whole = gbk_whole_prefix(text, (size_t)-1);
+    text[whole] = 0;
+    return (int)whole;
 }

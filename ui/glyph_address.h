@@ -1,4 +1,4 @@
-// Where the 16x16 cell of a two-byte GBK code lies in the four atlas bitmaps.
+// The glyph atlas's dimensions, and where the 16x16 cell of a two-byte GBK code lies in it.
 #ifndef TAVIK_GLYPH_ADDRESS_H
 #define TAVIK_GLYPH_ADDRESS_H
 
@@ -8,6 +8,10 @@ enum {
     GLYPH_BITMAP_WIDTH = 512,
     GLYPH_BITMAP_HEIGHT = 944,
     GLYPH_BITMAPS = 4,
+    // The atlas as stored: one block of one-bit rows per bitmap, in bitmap order.
+    ATLAS_BLOCK_SIZE = GLYPH_BITMAP_HEIGHT * GLYPH_BITMAP_WIDTH / 8,
+    ATLAS_SIZE = GLYPH_BITMAPS * ATLAS_BLOCK_SIZE,
+    ATLAS_BUFFER_SIZE = 307200, // what the resource may inflate to
 };
 
 struct GlyphCell {

@@ -1,7 +1,6 @@
 // Draws and measures mixed ASCII/GBK text: Chinese from the glyph atlas, ASCII in the DC's font.
 #include "ui/glyph_text.h"
 
-#include "wizard/state.h"
 #include "ui/gbk_walk.h"
 #include "ui/glyph_address.h"
 #include "ui/ui.h"
@@ -29,7 +28,7 @@ static void draw_char(void *context, const GbkChar *ch)
     int x = pass->x + ch->offset;
     if (ch->is_double) {
         GlyphCell cell = glyph_cell(ch->code);
-        BitBlt(pass->dc, x, pass->y, GLYPH_CELL_SIZE, GLYPH_CELL_SIZE, g_state.glyph_atlas[cell.bitmap].dc,
+        BitBlt(pass->dc, x, pass->y, GLYPH_CELL_SIZE, GLYPH_CELL_SIZE, g_drawing.glyph_atlas[cell.bitmap].dc,
                cell.x, cell.y, pass->rop);
     } else {
         char byte = (char)ch->code;
@@ -60,7 +59,7 @@ void system_text_out(HDC dc, int x, int y, const char *text, int length)
 {
     if (!text || length <= 0)
         return;
-    if (g_state.is_nt) {
+    if (g_drawing.ansi_text_output) {
         TextOutA(dc, x, y, text, length);
         return;
     }

@@ -1,11 +1,9 @@
 // The one bilingual message dialog every notice and question goes through.
-#include "ui/message.h"
 
 #include "resources/ids.h"
-#include "ui/ui.h"
 #include "base/base.h"
 #include "ui/message_layout.h"
-#include "wizard/state.h"
+#include "ui/ui.h"
 
 int message_kind;
 char message_english[MESSAGE_ENGLISH_SIZE];
@@ -82,7 +80,8 @@ static INT_PTR CALLBACK message_proc(HWND dialog, UINT message, WPARAM wparam, L
         lay_out_dialog(dialog, (const char *)lparam);
         return TRUE;
     case WM_DRAWITEM:
-        draw_owner_button((const DRAWITEMSTRUCT *)lparam);
+        // No button of the message dialog is drawn as the default one.
+        draw_owner_button((const DRAWITEMSTRUCT *)lparam, 0, 0);
         return TRUE;
     case WM_COMMAND:
         if (message_command_closes(LOWORD(wparam)))
@@ -100,6 +99,11 @@ int show_message(const char *chinese, const char *english, int kind, HWND owner)
     message_kind = kind;
     // Cut, never overrun: the request holds 127 characters.
     copy_text_truncated(message_english, sizeof(message_english), english ? english : "");
-    return (int)DialogBoxParamA(g_state.instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, message_proc,
+    return (int)DialogBoxParamA(g_drawing.instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, message_proc,
                                 (LPARAM)chinese);
+}
+
+int show_text_message(int name, int kind, HWND owner)
+{
+    return show_message(message_texts[name].chinese, message_texts[name].english, kind, owner);
 }

@@ -3,7 +3,6 @@
 
 #include "resources/ids.h"
 #include "base/base.h"
-#include "wizard/state.h"
 #include "ui/gbk_walk.h"
 #include "ui/owner_layout.h"
 #include "ui/ui.h"
@@ -51,7 +50,7 @@ static void draw_3d_frame(HDC dc, const RECT &r, int pressed, int is_default)
     DeleteObject(dark);
 }
 
-static void draw_button_body(const DRAWITEMSTRUCT *item, const ButtonLook &look)
+static void draw_button_body(const DRAWITEMSTRUCT *item, const ButtonLook &look, int is_default)
 {
     HDC dc = item->hDC;
     RECT r = item->rcItem;
@@ -67,15 +66,15 @@ static void draw_button_body(const DRAWITEMSTRUCT *item, const ButtonLook &look)
     FillRect(dc, &r, (HBRUSH)(COLOR_BTNFACE + 1));
     int pressed = (item->itemState & ODS_SELECTED) != 0;
     if (look.frame)
-        draw_3d_frame(dc, r, pressed, (int)item->CtlID == g_state.default_command);
+        draw_3d_frame(dc, r, pressed, is_default);
 
     SIZE extent = measure_gbk_text(dc, caption);
     int x, y;
     button_caption_origin(owner_rect(r), extent.cx, look.centred, pressed, &x, &y);
     if (look.source == CAPTION_SYSTEM_FONT) {
         // The display test asks whether the system itself shows Chinese.
-        if (g_state.gb_font) {
-            HGDIOBJ previous = SelectObject(dc, g_state.gb_font);
+        if (g_drawing.gb_font) {
+            HGDIOBJ previous = SelectObject(dc, g_drawing.gb_font);
             system_text_out(dc, x, y, caption, lstrlenA(caption));
             SelectObject(dc, previous);
         }
@@ -84,15 +83,15 @@ static void draw_button_body(const DRAWITEMSTRUCT *item, const ButtonLook &look)
     }
 }
 
-void draw_owner_button(const DRAWITEMSTRUCT *item)
+void draw_owner_button(const DRAWITEMSTRUCT *item, int page, int default_id)
 {
     if (!item || item->CtlType != ODT_BUTTON)
         return;
-    ButtonLook look = button_look((int)item->CtlID, g_state.wizard_page);
+    ButtonLook look = button_look((int)item->CtlID, page);
     if (look.source == CAPTION_NOTHING)
         return;
     if (item->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))
-        draw_button_body(item, look);
+        draw_button_body(item, look, default_id && (int)item->CtlID == default_id);
     // Labels too: a focused label shows its focus rectangle.
     if (item->itemState & ODS_FOCUS) {
         OwnerRect f = button_focus_rect(owner_rect(item->rcItem));
@@ -113,9 +112,14 @@ LRESULT CALLBACK check_box_proc(HWND window, UINT message, WPARAM wparam, LPARAM
     }
     if (message == WM_LBUTTONDOWN)
         InvalidateRect(window, NULL, TRUE);
-    if (!g_state.checkbox_base_proc)
+    if (!g_drawing.checkbox_base_proc)
         return DefWindowProcA(window, message, wparam, lparam);
-    return CallWindowProcA(g_state.checkbox_base_proc, window, message, wparam, lparam);
+    return CallWindowProcA(g_drawing.checkbox_base_proc, window, message, wparam, lparam);
+}
+
+void subclass_check_box(HWND box)
+{
+    g_drawing.checkbox_base_proc = (WNDPROC)SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)check_box_proc);
 }
 
 void paint_check_box(HWND window, HDC dc)
@@ -123,7 +127,7 @@ void paint_check_box(HWND window, HDC dc)
     int checked = SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
     RECT client;
     GetClientRect(window, &client);
-    int kind = check_kind_of_style((unsigned long)GetWindowLongPtrA(window, GWL_STYLE));
+    int kind = button_kind((unsigned long)GetWindowLongPtrA(window, GWL_STYLE));
 
     char window_text[CHECK_BOX_TEXT_LIMIT + 1];
     const char *caption = check_box_caption(GetDlgCtrlID(window));
@@ -138,7 +142,7 @@ void paint_check_box(HWND window, HDC dc)
 
     RECT fill = {layout.fill.left, layout.fill.top, layout.fill.right, layout.fill.bottom};
     FillRect(dc, &fill, (HBRUSH)(COLOR_BTNFACE + 1));
-    UINT state = kind == CHECK_KIND_RADIO ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK;
+    UINT state = kind == BUTTON_RADIO ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK;
     if (checked)
         state |= DFCS_CHECKED;
     if (!IsWindowEnabled(window))

@@ -19,6 +19,22 @@ struct ButtonLook {
     int centred;
 };
 
+// The caption tables, kept with every other text the installer shows.
+struct ButtonCaption {
+    int id;
+    ButtonLook look;
+};
+struct CheckCaption {
+    int id;
+    const char *caption;
+};
+extern const ButtonCaption button_captions[];
+extern const int button_caption_count;
+extern const CheckCaption check_captions[];
+extern const int check_caption_count;
+// From the last page on, the forward button installs.
+extern const char install_caption[];
+
 struct OwnerRect {
     int left;
     int top;
@@ -34,9 +50,6 @@ const char *check_box_caption(int id);
 void button_caption_origin(OwnerRect item, int width, int centred, int pressed, int *x, int *y);
 OwnerRect button_focus_rect(OwnerRect item);
 
-enum { CHECK_KIND_BOX, CHECK_KIND_RADIO, CHECK_KIND_OTHER };
-int check_kind_of_style(unsigned long style);
-
 struct CheckBoxLayout {
     OwnerRect fill;
     OwnerRect box;
@@ -45,6 +58,7 @@ struct CheckBoxLayout {
     OwnerRect focus; // needs the caption width
 };
 
+// kind is a button_kind of the box's style.
 CheckBoxLayout check_box_layout(OwnerRect client, int kind, int caption_width);
 
 #endif

@@ -1,11 +1,12 @@
-// Destination folder chooser on the classic file-open dialog.
-#include "wizard/chooser.h"
+// The destination folder chooser on the classic file-open dialog: its hook and its opener.
+#include <windows.h>
+
+#include <commdlg.h>
 
 #include "resources/ids.h"
-#include "base/base.h"
-#include "wizard/state.h"
-#include "wizard/wizard_rules.h"
 #include "ui/ui.h"
+#include "wizard/wizard.h"
+#include "wizard/wizard_rules.h"
 
 // The chosen folder is the directory the dialog is in, without a trailing
 // backslash; 0 when it does not fit a path buffer.
@@ -34,7 +35,8 @@ UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         if (item->CtlID != IDC_CHOOSER_DIR_LABEL && item->CtlID != IDC_CHOOSER_DRIVE_LABEL &&
             item->CtlID != IDCANCEL)
             return FALSE;
-        draw_owner_button(item);
+        // Nothing in the chooser is drawn as the default button.
+        draw_owner_button(item, 0, 0);
         return TRUE;
     }
     case WM_COMMAND:
@@ -45,4 +47,30 @@ UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         return TRUE;
     }
     return FALSE;
+}
+
+int choose_folder(HWND owner, char *out, size_t size)
+{
+    char file[PATH_SIZE] = "";
+    OPENFILENAMEA request = {};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = owner;
+    request.hInstance = (HINSTANCE)g_state.instance;
+    request.lpstrFile = file;
+    request.nMaxFile = 128;
+    // Some platforms name the dialog "Open" unless told otherwise.
+    request.lpstrTitle = "Choose Destination Directory";
+    request.Flags =
+        OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
+    request.lpfnHook = folder_hook_proc;
+    request.lpTemplateName = MAKEINTRESOURCEA(IDD_CHOOSER);
+
+    // OFN_NOCHANGEDIR is not honoured everywhere: keep the directory ourselves.
+    char saved[PATH_SIZE];
+    DWORD n = GetCurrentDirectoryA(sizeof(saved), saved);
+    int have_saved = n > 0 && n < sizeof(saved);
+    BOOL chosen = GetOpenFileNameA(&request);
+    if (have_saved)
+        SetCurrentDirectoryA(saved);
+    return chosen && copy_text(out, size, g_state.install_dir);
 }

@@ -1,10 +1,4 @@
-// Storage of the installer state and the shared message texts.
-#include "wizard/state.h"
+// Storage of the installer's process-wide record.
+#include "wizard/wizard.h"
 
 InstallerState g_state = {};
-
-const char *const shared_text[3] = {
-    "内存不够。安装无法继续。",
-    "Memory not enough!",
-    "Cannot create folder!",
-};

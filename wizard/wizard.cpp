@@ -1,20 +1,7 @@
 // The wizard dialog: its pages, navigation and the install step.
-#include "wizard/wizard.h"
-
-#include <commdlg.h>
-#include <stdlib.h>
-#include <string.h>
-#include <zlib.h>
-
-#include "wizard/chooser.h"
-#include "install/install.h"
-#include "install/manifest.h"
 #include "resources/ids.h"
 #include "ui/ui.h"
-#include "base/base.h"
-#include "wizard/licence_lines.h"
-#include "ui/message.h"
-#include "wizard/state.h"
+#include "wizard/wizard.h"
 #include "wizard/wizard_rules.h"
 
 // One row per page in page order; a row's ids end at the first 0, the table at
@@ -27,16 +14,7 @@ static const int page_table[][16] = {
     {0},
 };
 
-// Interface languages by value.
-static const char *const language_names[3] = {
-    "English 英文",
-    "Chinese(Simplified)  中文简体",
-    "Chinese(Traditional) 中文繁体",
-};
-
 static const int subclassed_boxes[] = {IDC_DESKTOP_ICON, IDC_AUTO_START, IDC_DISPLAY_OK, IDC_DISPLAY_NO};
-
-#define FINAL_WAIT_MS 5000
 
 // Set once both licence texts are in their controls.
 static int licence_loaded;
@@ -46,50 +24,9 @@ static void repaint_control(HWND dialog, int id)
     InvalidateRect(GetDlgItem(dialog, id), NULL, FALSE);
 }
 
-static int is_ticked(HWND dialog, int id)
+int is_ticked(HWND dialog, int id)
 {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
-// Inflates one licence resource and hands it to its control; 1 when it is there.
-static int load_licence_text(HWND dialog, int id)
-{
-    char *text = (char *)malloc(LICENCE_TEXT_SIZE + 1);
-    if (!text) {
-        show_message(shared_text[TEXT_NO_MEMORY_CN], shared_text[TEXT_NO_MEMORY_EN], MESSAGE_NOTICE,
-                     g_state.wizard_window);
-        return 0;
-    }
-    HRSRC found = FindResourceA(g_state.instance, MAKEINTRESOURCEA(id), RT_PAYLOAD_NAME);
-    HGLOBAL loaded = found ? LoadResource(g_state.instance, found) : NULL;
-    const Bytef *packed = loaded ? (const Bytef *)LockResource(loaded) : NULL;
-    uLong packed_size = found ? SizeofResource(g_state.instance, found) : 0;
-    // A longer text does not inflate into the buffer and is refused whole.
-    uLongf size = LICENCE_TEXT_SIZE;
-    if (!packed || uncompress((Bytef *)text, &size, packed, packed_size) != Z_OK) {
-        free(text);
-        return 0;
-    }
-    text[size] = 0;
-
-    if (id == IDR_LICENCE_CN) {
-        char *lines[LICENCE_MAX_LINES];
-        int count = split_licence_lines(text, size, lines, LICENCE_MAX_LINES);
-        HWND list = GetDlgItem(dialog, IDC_LICENCE_CN_LIST);
-        // A retry after a failed load must not add the lines a second time.
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-        for (int i = 0; i < count; i++) {
-            char item[PATH_SIZE]; // the list draws items of up to 259 bytes
-            copy_text_truncated(item, sizeof(item), lines[i]);
-            SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item);
-        }
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    } else {
-        SendDlgItemMessageA(dialog, IDC_LICENCE_EN_TEXT, WM_SETTEXT, 0, (LPARAM)text);
-    }
-    free(text);
-    return 1;
 }
 
 void show_page(HWND dialog, int page)
@@ -98,9 +35,8 @@ void show_page(HWND dialog, int page)
         for (int slot = 0; slot < 16 && page_table[row][slot]; slot++)
             ShowWindow(GetDlgItem(dialog, page_table[row][slot]), row == page ? SW_SHOW : SW_HIDE);
 
-    if (!licence_loaded && page == 2 && load_licence_text(dialog, IDR_LICENCE_CN) &&
-        load_licence_text(dialog, IDR_LICENCE_EN))
-        licence_loaded = 1;
+    if (!licence_loaded && page == 2)
+        licence_loaded = load_licence_texts(dialog);
 
     ShowWindow(GetDlgItem(dialog, IDC_LICENCE_CN_LIST), SW_HIDE);
     ShowWindow(GetDlgItem(dialog, IDC_LICENCE_EN_TEXT), SW_HIDE);
@@ -149,8 +85,7 @@ static BOOL init_wizard(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_SETCURSEL, 0, 0);
 
     for (int id : subclassed_boxes)
-        g_state.checkbox_base_proc =
-            (WNDPROC)SetWindowLongPtrA(GetDlgItem(dialog, id), GWLP_WNDPROC, (LONG_PTR)check_box_proc);
+        subclass_check_box(GetDlgItem(dialog, id));
 
     // A new dialog has empty licence controls.
     licence_loaded = 0;
@@ -159,168 +94,10 @@ static BOOL init_wizard(HWND dialog)
 
 static void browse(HWND dialog)
 {
-    char file[PATH_SIZE] = "";
-    OPENFILENAMEA request = {};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = dialog;
-    request.hInstance = (HINSTANCE)g_state.instance;
-    request.lpstrFile = file;
-    request.nMaxFile = 128;
-    // Some platforms name the dialog "Open" unless told otherwise.
-    request.lpstrTitle = "Choose Destination Directory";
-    request.Flags =
-        OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
-    request.lpfnHook = folder_hook_proc;
-    request.lpTemplateName = MAKEINTRESOURCEA(IDD_CHOOSER);
-
-    // OFN_NOCHANGEDIR is not honoured everywhere: keep the directory ourselves.
-    char saved[PATH_SIZE];
-    DWORD n = GetCurrentDirectoryA(sizeof(saved), saved);
-    int have_saved = n > 0 && n < sizeof(saved);
-    BOOL chosen = GetOpenFileNameA(&request);
-    if (have_saved)
-        SetCurrentDirectoryA(saved);
-
-    char path[PATH_SIZE];
-    if (chosen && browse_result_path(path, sizeof(path), g_state.install_dir, g_state.default_folder_name))
+    char folder[PATH_SIZE], path[PATH_SIZE];
+    if (choose_folder(dialog, folder, sizeof(folder)) &&
+        browse_result_path(path, sizeof(path), folder, g_state.default_folder_name))
         SetDlgItemTextA(dialog, IDC_PATH, path);
-}
-
-static size_t longest_installed_name(void)
-{
-    size_t longest = 0;
-    for (int i = 0; i < manifest_rows; i++)
-        if (manifest[i].file_name && strlen(manifest[i].file_name) > longest)
-            longest = strlen(manifest[i].file_name);
-    return longest;
-}
-
-// The typed path as a full folder path without blanks or a trailing backslash;
-// 0 when it is empty or too long for the files that go into it.
-static int read_install_dir(HWND dialog)
-{
-    HWND edit = GetDlgItem(dialog, IDC_PATH);
-    char typed[PATH_SIZE];
-    // A longer path would be cut short and install somewhere else.
-    if (GetWindowTextLengthA(edit) >= PATH_SIZE)
-        return 0;
-    GetWindowTextA(edit, typed, sizeof(typed));
-    // Leading blanks would make the path relative; trailing ones and a final
-    // backslash would double the separator in every installed path.
-    size_t start = strspn(typed, " \t");
-    g_state.install_dir[0] = 0;
-    if (!typed[start])
-        return 0;
-    // A relative path would leave shortcuts pointing nowhere.
-    DWORD n = GetFullPathNameA(typed + start, sizeof(g_state.install_dir), g_state.install_dir, NULL);
-    if (n == 0 || n >= sizeof(g_state.install_dir)) {
-        g_state.install_dir[0] = 0;
-        return 0;
-    }
-    // Reserved names ("nul", "con.txt") come back as devices.
-    if (names_a_device(g_state.install_dir))
-        return 0;
-    tidy_typed_path(g_state.install_dir);
-    return g_state.install_dir[0] && folder_leaves_room(g_state.install_dir, longest_installed_name());
-}
-
-int prepare_install_dir(HWND dialog)
-{
-    int usable = read_install_dir(dialog);
-    if (usable && SetCurrentDirectoryA(g_state.install_dir))
-        return 1;
-    if (!usable || !CreateDirectoryA(g_state.install_dir, NULL)) {
-        char english[PATH_SIZE];
-        format_path(english, sizeof(english), "%s Please check folder path.",
-                    shared_text[TEXT_CANNOT_CREATE_FOLDER]);
-        show_message("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", english,
-                     MESSAGE_NOTICE, g_state.wizard_window);
-        return 0;
-    }
-    char doc[PATH_SIZE];
-    if (doc_folder_path(doc, sizeof(doc), g_state.install_dir))
-        CreateDirectoryA(doc, NULL);
-    return 1;
-}
-
-static void read_choices(HWND dialog)
-{
-    g_state.want_desktop_icon = is_ticked(dialog, IDC_DESKTOP_ICON);
-    g_state.want_auto_start = is_ticked(dialog, IDC_AUTO_START);
-    LRESULT selection = SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETCURSEL, 0, 0);
-    LRESULT data =
-        selection >= 0 ? SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETITEMDATA, selection, 0) : CB_ERR;
-    g_state.force_language = language_from_selection(selection, data);
-}
-
-static void hide_buttons(HWND dialog)
-{
-    static const int ids[] = {IDC_NEXT, IDC_BACK, IDC_CANCEL};
-    for (int id : ids) {
-        ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
-        UpdateWindow(dialog);
-    }
-}
-
-void park_pointer(HWND dialog)
-{
-    POINT at;
-    RECT window;
-    if (!GetCursorPos(&at) || !GetWindowRect(dialog, &window) || PtInRect(&window, at))
-        return;
-    SetCursorPos(window.left + (window.right - window.left) / 2,
-                 window.top + (window.bottom - window.top) / 2);
-}
-
-// A high-resolution counter: a whole-second clock could cut the wait short.
-static long long read_counter(long long *frequency)
-{
-    LARGE_INTEGER value, rate;
-    if (QueryPerformanceFrequency(&rate) && rate.QuadPart > 0 && QueryPerformanceCounter(&value)) {
-        *frequency = rate.QuadPart;
-        return value.QuadPart;
-    }
-    *frequency = 1000;
-    return (long long)GetTickCount64();
-}
-
-static void wait_since(long long start, long long frequency, unsigned long minimum_ms)
-{
-    for (;;) {
-        long long unused;
-        long long now = read_counter(&unused);
-        unsigned long left = wait_left_ms(start, now, frequency, minimum_ms);
-        if (left == 0)
-            return;
-        Sleep(left < 50 ? left : 50);
-    }
-}
-
-static void install_step(HWND dialog)
-{
-    show_page(dialog, g_state.wizard_page);
-    if (!prepare_install_dir(dialog))
-        return;
-    g_state.wizard_page = 99;
-    read_choices(dialog);
-    hide_buttons(dialog);
-
-    long long frequency;
-    long long start = read_counter(&frequency);
-    SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-    park_pointer(dialog);
-
-    int ok = run_install();
-    wait_since(start, frequency, FINAL_WAIT_MS);
-    if (ok)
-        show_message("祝贺您：安装顺利完成！", "Congratulations! Installation Success!", MESSAGE_NOTICE,
-                     g_state.wizard_window);
-    else
-        show_message(
-            "安装失败！请检查一下系统后，再重新安装。谢谢！",
-            "Installation failed. Please check your system (quit all Tavik applications) and try again.",
-            MESSAGE_NOTICE, g_state.wizard_window);
-    g_state.wizard_page = -1;
 }
 
 static void forward(HWND dialog)
@@ -338,7 +115,7 @@ static void forward(HWND dialog)
     case 1:
         g_state.display_ok = is_ticked(dialog, IDC_DISPLAY_OK);
         if (!g_state.display_ok && !is_ticked(dialog, IDC_DISPLAY_NO)) {
-            show_message("请您回答提问.", "Please select a choice.", MESSAGE_NOTICE, g_state.wizard_window);
+            show_text_message(MSG_ANSWER_PLEASE, MESSAGE_NOTICE, g_state.wizard_window);
             break;
         }
         CheckDlgButton(dialog, IDC_LICENCE_ENGLISH, BST_CHECKED);
@@ -418,7 +195,7 @@ INT_PTR CALLBACK wizard_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
         if (item->CtlID == IDC_LICENCE_CN_LIST || item->CtlID == IDC_LANGUAGE)
             draw_list_item(dialog, item);
         else
-            draw_owner_button(item);
+            draw_owner_button(item, g_state.wizard_page, g_state.default_command);
         return TRUE;
     }
     case WM_COMMAND:

@@ -1,16 +1,54 @@
-// The wizard dialog: its pages, navigation and the install step.
+// The wizard: its pages and navigation, the folder chooser, the destination and the install step.
 #ifndef TAVIK_WIZARD_H
 #define TAVIK_WIZARD_H
 
 #include <windows.h>
 
+#include "base/base.h"
+
+// The installer's one process-wide record: what it found out about the system and what the
+// user chose.
+struct InstallerState {
+    HINSTANCE instance;
+    int is_nt;
+    int os_major_is_3;
+    int dbcs_system;
+    int system_chinese;          // 0 not Chinese, 1 simplified, 2 traditional
+    char module_dir[PATH_SIZE];  // ends in a backslash
+    char windows_dir[PATH_SIZE]; // ends in a backslash
+    char default_folder_name[32];
+    HICON app_icon;
+    int default_command = 1001; // the command Enter posts away from push buttons
+    HWND wizard_window;
+    int wizard_page;             // 0..3 pages, 99 installing, -1 finished
+    char install_dir[PATH_SIZE]; // no trailing backslash
+    int display_ok;
+    int want_desktop_icon;
+    int want_auto_start;
+    int force_language; // 0 English, 1 simplified, 2 traditional
+};
+
+extern InstallerState g_state;
+
 INT_PTR CALLBACK wizard_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 void show_page(HWND dialog, int page);
 
-// Install-step pieces: the folder from the path edit made ready (created with
-// its "doc" sub-folder when new; 0 after the folder message), and the mouse
-// pointer brought onto the wizard.
+// The folder chooser. The hook keeps the folder the dialog is in, without a trailing
+// backslash, in g_state.install_dir; choose_folder opens the chooser over owner and
+// copies the chosen folder into out (1), or leaves it alone when the user cancels (0).
+UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+int choose_folder(HWND owner, char *out, size_t size);
+
+// The install step's pieces: the folder from the path edit made ready (created with
+// its "doc" sub-folder when new; 0 after the folder message), the mouse pointer brought
+// onto the wizard, and the step itself up to its final message.
 int prepare_install_dir(HWND dialog);
 void park_pointer(HWND dialog);
+void install_step(HWND dialog);
+
+// Within the wizard.
+int is_ticked(HWND dialog, int id);
+// 1 once both licence texts are in their controls.
+int load_licence_texts(HWND dialog);
 
 #endif

@@ -1,4 +1,4 @@
-// Wizard decisions that need no window system: paths, language order, the final wait.
+// Wizard decisions that need no window system: paths, licence lines, language order, the final wait.
 #include "wizard/wizard_rules.h"
 
 #include <string.h>
@@ -9,10 +9,8 @@
 static long last_char_at(const char *path)
 {
     long last = -1;
-    for (long i = 0; path[i];) {
+    for (long i = 0; path[i]; i += (long)path_char_size(path + i))
         last = i;
-        i += ((unsigned char)path[i] >= 0x80 && path[i + 1]) ? 2 : 1;
-    }
     return last;
 }
 
@@ -67,17 +65,17 @@ int add_trailing_backslash(char *path, size_t size)
 
 int default_install_path(char *out, size_t size, const char *windows_dir, const char *folder_name)
 {
-    return format_path(out, size, "%c:\\%s", windows_dir[0], folder_name);
+    return format_text(out, size, "%c:\\%s", windows_dir[0], folder_name);
 }
 
 int browse_result_path(char *out, size_t size, const char *folder, const char *folder_name)
 {
-    return format_path(out, size, "%s\\%s", folder, folder_name);
+    return format_text(out, size, "%s\\%s", folder, folder_name);
 }
 
 int doc_folder_path(char *out, size_t size, const char *folder)
 {
-    return format_path(out, size, "%s%sdoc", folder, ends_in_backslash(folder) ? "" : "\\");
+    return format_text(out, size, "%s%sdoc", folder, ends_in_backslash(folder) ? "" : "\\");
 }
 
 void language_order(int force_language, int order[3])
@@ -96,6 +94,22 @@ int language_from_selection(long long selection, long long item_data)
     if (selection < 0 || item_data < 0 || item_data > 2)
         return 0;
     return (int)item_data;
+}
+
+int split_licence_lines(char *text, size_t length, char **lines, int max_lines)
+{
+    int count = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < length && text[i] && count < max_lines; i++) {
+        if (text[i] != '\r')
+            continue;
+        text[i] = 0;
+        lines[count++] = text + start;
+        if (i + 1 < length && text[i + 1] == '\n')
+            i++;
+        start = i + 1;
+    }
+    return count;
 }
 
 unsigned long wait_left_ms(long long start, long long now, long long frequency, unsigned long minimum_ms)

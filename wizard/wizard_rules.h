@@ -1,11 +1,11 @@
-// Wizard decisions that need no window system: paths, language order, the final wait.
+// Wizard decisions that need no window system: paths, licence lines, language order, the final wait.
 #ifndef TAVIK_WIZARD_RULES_H
 #define TAVIK_WIZARD_RULES_H
 
 #include <stddef.h>
 
-// Paths are GBK text: a byte of 0x80 or above and the byte after it are one
-// character, so a trail byte 0x5C is not a backslash.
+// Paths are in the system's code page: a trail byte 0x5C of a two-byte character is
+// not a backslash.
 int ends_in_backslash(const char *path);
 // Removes one trailing backslash; 1 when there was one.
 int drop_trailing_backslash(char *path);
@@ -31,6 +31,15 @@ int doc_folder_path(char *out, size_t size, const char *folder);
 void language_order(int force_language, int order[3]);
 // The language of a combo selection; English (0) without a valid selection.
 int language_from_selection(long long selection, long long item_data);
+
+#define LICENCE_TEXT_SIZE 65536 // largest licence text taken, in bytes
+#define LICENCE_MAX_LINES 500
+
+// Splits text (length bytes, or up to an earlier zero) in place into the lines
+// ended by a carriage return: each carriage return becomes the line's terminator
+// and a line feed right after it is skipped. Text after the last carriage return
+// is not a line. Stores at most max_lines line starts; returns how many.
+int split_licence_lines(char *text, size_t length, char **lines, int max_lines);
 
 // Milliseconds still to wait, rounded up, before minimum_ms have passed between
 // two readings of a counter running at frequency counts per second.

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "wizard/licence_lines.h"
+#include "wizard/wizard_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 
-#include "install/manifest.h"
 #include "resources/ids.h"
 #include "support/screenshot.h"
 #include "support/tavik_test.h"
@@ -510,28 +509,21 @@ void expect_installed_files(const std::string &dir, const std::vector<std::strin
                             const std::vector<std::string> &kept)
 {
     std::vector<std::string> expected = extra;
-    int files = 0;
-    for (int i = 0; i < manifest_rows; i++) {
-        const ManifestEntry &e = manifest[i];
-        if (!e.id)
-            continue;
-        files++;
-        expected.push_back(e.file_name);
-        std::string path = dir + "\\" + e.file_name;
+    for (const InstalledFile &f : installed_files()) {
+        expected.push_back(f.name);
+        std::string path = dir + "\\" + f.name;
         DWORD attributes = attributes_of(path);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             ADD_FAILURE() << "missing " << path;
             continue;
         }
-        if (std::find(kept.begin(), kept.end(), e.file_name) != kept.end())
+        if (std::find(kept.begin(), kept.end(), f.name) != kept.end())
             continue;
-        DWORD bits = (e.read_only ? FILE_ATTRIBUTE_READONLY : 0) | (e.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
-        EXPECT_EQ(bits, attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << path;
-        if (strcmp(e.file_name, "chipadui.ini") != 0) {
-            EXPECT_TRUE(read_file(path) == setup_payload(e.id)) << "contents of " << path;
+        EXPECT_EQ(requested_bits(f), attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) << path;
+        if (f.name != "chipadui.ini") {
+            EXPECT_TRUE(read_file(path) == setup_payload(f.id)) << "contents of " << path;
         }
     }
-    EXPECT_EQ(121, files);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, sorted_entries(dir)) << "entries of " << dir;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "install/manifest.h"
 #include "resources/ids.h"
 #include "support/tavik_test.h"
 
@@ -271,35 +270,27 @@ bool is_failure(const MessageSeen &m)
            m.chinese == "安装失败！请检查一下系统后，再重新安装。谢谢！";
 }
 
-static DWORD requested_bits(const ManifestEntry &e)
-{
-    return (e.read_only ? FILE_ATTRIBUTE_READONLY : 0) | (e.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
-}
-
 static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
 void expect_files_except(const std::string &dir, const std::vector<std::string> &extra,
                          const std::vector<std::string> &absent)
 {
     std::vector<std::string> expected = extra;
-    for (int i = 0; i < manifest_rows; i++) {
-        const ManifestEntry &e = manifest[i];
-        if (!e.id)
-            continue;
-        std::string path = dir + "\\" + e.file_name;
-        if (std::find(absent.begin(), absent.end(), e.file_name) != absent.end()) {
+    for (const InstalledFile &f : installed_files()) {
+        std::string path = dir + "\\" + f.name;
+        if (std::find(absent.begin(), absent.end(), f.name) != absent.end()) {
             EXPECT_FALSE(file_exists(path)) << path << " should be missing";
             continue;
         }
-        expected.push_back(e.file_name);
+        expected.push_back(f.name);
         DWORD attributes = attributes_of(path);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             ADD_FAILURE() << "missing " << path;
             continue;
         }
-        EXPECT_EQ(requested_bits(e), attributes & PROTECT_BITS) << path;
-        if (strcmp(e.file_name, "chipadui.ini") != 0) {
-            EXPECT_TRUE(read_file(path) == setup_payload(e.id)) << "contents of " << path;
+        EXPECT_EQ(requested_bits(f), attributes & PROTECT_BITS) << path;
+        if (f.name != "chipadui.ini") {
+            EXPECT_TRUE(read_file(path) == setup_payload(f.id)) << "contents of " << path;
         }
     }
     std::sort(expected.begin(), expected.end());
@@ -309,17 +300,14 @@ void expect_files_except(const std::string &dir, const std::vector<std::string> 
 int expect_present_files_whole(const std::string &dir)
 {
     int present = 0;
-    for (int i = 0; i < manifest_rows; i++) {
-        const ManifestEntry &e = manifest[i];
-        if (!e.id)
-            continue;
-        std::string path = dir + "\\" + e.file_name;
+    for (const InstalledFile &f : installed_files()) {
+        std::string path = dir + "\\" + f.name;
         DWORD attributes = attributes_of(path);
         if (attributes == INVALID_FILE_ATTRIBUTES)
             continue;
         present++;
-        EXPECT_EQ(requested_bits(e), attributes & PROTECT_BITS) << path;
-        EXPECT_TRUE(read_file(path) == setup_payload(e.id)) << path << " is there but not whole";
+        EXPECT_EQ(requested_bits(f), attributes & PROTECT_BITS) << path;
+        EXPECT_TRUE(read_file(path) == setup_payload(f.id)) << path << " is there but not whole";
     }
     return present;
 }

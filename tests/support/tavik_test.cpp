@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <zlib.h>
 
 #include "resources/ids.h"
-#include "wizard/state.h"
+#include "ui/ui.h"
+#include "wizard/wizard.h"
 
 static std::string env(const char *name)
 {
@@ -37,6 +39,7 @@ HMODULE setup_module(void)
 void use_setup_resources(void)
 {
     g_state.instance = setup_module();
+    g_drawing.instance = setup_module();
 }
 
 bool inflate_resource(HMODULE module, int id, std::vector<unsigned char> *out)
@@ -174,4 +177,30 @@ void release_file(FileHolder holder)
     TerminateProcess(holder.process, 0);
     WaitForSingleObject(holder.process, 5000);
     CloseHandle(holder.process);
+}
+
+const std::vector<InstalledFile> &installed_files(void)
+{
+    static std::vector<InstalledFile> files;
+    if (!files.empty())
+        return files;
+    FILE *record = fopen((env("TAVIK_SOURCE_DIR") + "\\tests\\data\\installed_files.tsv").c_str(), "rb");
+    if (!record) {
+        ADD_FAILURE() << "no record of the installed files";
+        return files;
+    }
+    char line[512], name[260], ro[8], hidden[8], failure[16], old[8];
+    int id;
+    while (fgets(line, sizeof(line), record))
+        if (sscanf(line, "%d\t%259[^\t]\t%7s\t%7s\t%15s\t%7s", &id, name, ro, hidden, failure, old) == 6)
+            files.push_back({id, name, !strcmp(ro, "yes"), !strcmp(hidden, "yes"), !strcmp(failure, "stop"),
+                             !strcmp(old, "old")});
+    fclose(record);
+    EXPECT_EQ(121u, files.size()) << "files in the record";
+    return files;
+}
+
+DWORD requested_bits(const InstalledFile &file)
+{
+    return (file.read_only ? FILE_ATTRIBUTE_READONLY : 0) | (file.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
 }

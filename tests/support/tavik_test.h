@@ -11,7 +11,7 @@
 
 // TavikSetup.exe loaded as a data module (its resources, not its code).
 HMODULE setup_module(void);
-// Points the installer state at TavikSetup.exe's resources.
+// Points the installer state and the drawing kit at TavikSetup.exe's resources.
 void use_setup_resources(void);
 std::string setup_exe_path(void);
 
@@ -42,6 +42,19 @@ struct FileHolder {
 };
 FileHolder hold_file(const std::string &path);
 void release_file(FileHolder holder);
+
+// One installed file as the tests' own record (tests/data/installed_files.tsv) lists it, in
+// install order; kept apart from the product's table so that a slip there shows.
+struct InstalledFile {
+    int id;
+    std::string name;
+    bool read_only, hidden;
+    bool stop;     // a failure ends the run
+    bool old_base; // left alone when an old word base is kept
+};
+const std::vector<InstalledFile> &installed_files(void);
+// The read-only and hidden bits the record asks for.
+DWORD requested_bits(const InstalledFile &file);
 
 // Path of a program built beside the tests.
 std::string test_program(const char *name);

@@ -5,8 +5,7 @@
 #include <zlib.h>
 
 #include "resources/ids.h"
-#include "app/app.h"
-#include "wizard/state.h"
+#include "ui/ui.h"
 #include "tavik_test.h"
 
 Canvas make_canvas(int width, int height, COLORREF fill)
@@ -84,7 +83,7 @@ int pixels_not(const Canvas &c, const RECT &r, COLORREF colour)
 bool load_setup_atlas(void)
 {
     use_setup_resources();
-    if (g_state.glyph_atlas[0].dc)
+    if (g_drawing.glyph_atlas[0].dc)
         return true;
     return load_glyph_atlas() == ATLAS_OK;
 }

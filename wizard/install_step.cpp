@@ -1,0 +1,140 @@
+// The install step: the engine run behind the progress bar, its notices shown, the final wait.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <string.h>
+
+#include "install/install.h"
+#include "resources/ids.h"
+#include "ui/ui.h"
+#include "wizard/wizard.h"
+#include "wizard/wizard_rules.h"
+
+#define FINAL_WAIT_MS 5000
+
+static void read_choices(HWND dialog)
+{
+    g_state.want_desktop_icon = is_ticked(dialog, IDC_DESKTOP_ICON);
+    g_state.want_auto_start = is_ticked(dialog, IDC_AUTO_START);
+    LRESULT selection = SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETCURSEL, 0, 0);
+    LRESULT data =
+        selection >= 0 ? SendDlgItemMessageA(dialog, IDC_LANGUAGE, CB_GETITEMDATA, selection, 0) : CB_ERR;
+    g_state.force_language = language_from_selection(selection, data);
+}
+
+static void hide_buttons(HWND dialog)
+{
+    static const int ids[] = {IDC_NEXT, IDC_BACK, IDC_CANCEL};
+    for (int id : ids) {
+        ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+        UpdateWindow(dialog);
+    }
+}
+
+void park_pointer(HWND dialog)
+{
+    POINT at;
+    RECT window;
+    if (!GetCursorPos(&at) || !GetWindowRect(dialog, &window) || PtInRect(&window, at))
+        return;
+    SetCursorPos(window.left + (window.right - window.left) / 2,
+                 window.top + (window.bottom - window.top) / 2);
+}
+
+// A high-resolution counter: a whole-second clock could cut the wait short.
+static long long read_counter(long long *frequency)
+{
+    LARGE_INTEGER value, rate;
+    if (QueryPerformanceFrequency(&rate) && rate.QuadPart > 0 && QueryPerformanceCounter(&value)) {
+        *frequency = rate.QuadPart;
+        return value.QuadPart;
+    }
+    *frequency = 1000;
+    return (long long)GetTickCount64();
+}
+
+static void wait_since(long long start, long long frequency, unsigned long minimum_ms)
+{
+    for (;;) {
+        long long unused;
+        long long now = read_counter(&unused);
+        unsigned long left = wait_left_ms(start, now, frequency, minimum_ms);
+        if (left == 0)
+            return;
+        Sleep(left < 50 ? left : 50);
+    }
+}
+
+// The engine's callbacks: the bar repaints at once, since the run holds the message loop.
+static void show_progress(void *context, int position)
+{
+    HWND bar = GetDlgItem((HWND)context, IDC_PROGRESS);
+    ShowWindow(bar, SW_SHOW);
+    SendMessageA(bar, PBM_SETPOS, position, 0);
+    UpdateWindow(bar);
+}
+
+static int ask_replace_old_word_base(void *context)
+{
+    (void)context;
+    int answer = show_text_message(MSG_OLD_WORD_BASE, MESSAGE_QUESTION, g_state.wizard_window);
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    return answer == IDC_MSG_YES;
+}
+
+static void show_notice(void *context, int notice, const char *file)
+{
+    (void)context;
+    if (notice == NOTICE_NO_MEMORY) {
+        show_text_message(MSG_NO_MEMORY, MESSAGE_NOTICE, g_state.wizard_window);
+    } else if (notice == NOTICE_START_MENU_FAILED) {
+        show_text_message(MSG_START_MENU_FAILED, MESSAGE_NOTICE, g_state.wizard_window);
+    } else if (notice == NOTICE_SHORTCUT_FOLDER_FAILED) {
+        // The folder is cut to what leaves room for the rest of the message.
+        const char *format = message_texts[MSG_SHORTCUT_FOLDER_FAILED].chinese;
+        char shown[PATH_SIZE], message[PATH_SIZE];
+        copy_text_truncated(shown, sizeof(shown) - (strlen(format) - 2), file ? file : "");
+        format_text(message, sizeof(message), format, shown);
+        show_message(message, message_texts[MSG_SHORTCUT_FOLDER_FAILED].english, MESSAGE_NOTICE,
+                     g_state.wizard_window);
+    }
+}
+
+static int run_engine(HWND dialog)
+{
+    InstallRequest request = {
+        .payload = g_state.instance,
+        .folder = g_state.install_dir,
+        .module_dir = g_state.module_dir,
+        .windows_dir = g_state.windows_dir,
+        .script = g_state.system_chinese,
+        .is_nt = g_state.is_nt,
+        .os_major_is_3 = g_state.os_major_is_3,
+        .display_ok = g_state.display_ok,
+        .force_language = g_state.force_language,
+        .want_desktop_icon = g_state.want_desktop_icon,
+        .want_auto_start = g_state.want_auto_start,
+        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice},
+    };
+    return run_install(&request);
+}
+
+void install_step(HWND dialog)
+{
+    show_page(dialog, g_state.wizard_page);
+    if (!prepare_install_dir(dialog))
+        return;
+    g_state.wizard_page = 99;
+    read_choices(dialog);
+    hide_buttons(dialog);
+
+    long long frequency;
+    long long start = read_counter(&frequency);
+    SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
+    park_pointer(dialog);
+
+    int ok = run_engine(dialog);
+    wait_since(start, frequency, FINAL_WAIT_MS);
+    show_text_message(ok ? MSG_SUCCESS : MSG_FAILURE, MESSAGE_NOTICE, g_state.wizard_window);
+    g_state.wizard_page = -1;
+}
