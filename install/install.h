@@ -21,6 +21,9 @@ struct InstallCallbacks {
     // Without an answerer the new word base is installed.
     int (*replace_old_word_base)(void *context);
     void (*notice)(void *context, int notice, const char *file);
+    // Called often during long work (at least every few hundred milliseconds), so that the
+    // front end can keep its window painting and answering while the run holds its thread.
+    void (*pump)(void *context);
 };
 
 struct InstallRequest {
@@ -35,6 +38,7 @@ struct InstallRequest {
     int force_language;      // 0 English, 1 simplified, 2 traditional
     int want_desktop_icon;
     int want_auto_start;
+    int folder_is_new; // made for this run: a failed run removes it again when it is left empty
     InstallCallbacks report;
 };
 

@@ -39,12 +39,14 @@ static int read_install_dir(HWND dialog)
 int prepare_install_dir(HWND dialog)
 {
     int usable = read_install_dir(dialog);
+    g_state.created_install_dir = 0;
     if (usable && SetCurrentDirectoryA(g_state.install_dir))
         return 1;
     if (!usable || !CreateDirectoryA(g_state.install_dir, NULL)) {
         show_text_message(MSG_BAD_FOLDER, MESSAGE_NOTICE, g_state.wizard_window);
         return 0;
     }
+    g_state.created_install_dir = 1;
     char doc[PATH_SIZE];
     if (doc_folder_path(doc, sizeof(doc), g_state.install_dir))
         CreateDirectoryA(doc, NULL);

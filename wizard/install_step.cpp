@@ -114,7 +114,8 @@ static int run_engine(HWND dialog)
         .force_language = g_state.force_language,
         .want_desktop_icon = g_state.want_desktop_icon,
         .want_auto_start = g_state.want_auto_start,
-        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice},
+        .folder_is_new = g_state.created_install_dir,
+        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice, NULL},
     };
     return run_install(&request);
 }

@@ -22,6 +22,7 @@ struct InstallerState {
     HWND wizard_window;
     int wizard_page;             // 0..3 pages, 99 installing, -1 finished
     char install_dir[PATH_SIZE]; // no trailing backslash
+    int created_install_dir;     // the install step made install_dir itself
     int display_ok;
     int want_desktop_icon;
     int want_auto_start;

@@ -38,7 +38,7 @@ static void record_notice(void *context, int notice, const char *file)
 
 void record_install(InstallRequest *request, InstallRecord *record)
 {
-    request->report = {record, record_progress, record_question, record_notice};
+    request->report = {record, record_progress, record_question, record_notice, NULL};
 }
 
 std::vector<unsigned char> stand_in_bytes(int id)
