@@ -29,7 +29,10 @@ nodac=()
 if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
   nodac=(setpriv --bounding-set -dac_override,-dac_read_search --inh-caps -dac_override,-dac_read_search)
 fi
-"${nodac[@]}" wineserver -p
+# The server lives on only briefly after its last client: a test that is killed on its
+# timeout leaves no Wine server behind, and neither does one that ends normally.
+"${nodac[@]}" wineserver -p5
+trap 'wineserver -k 2>/dev/null; exit 143' TERM INT HUP
 if [ -n "${TAVIK_FSIZE_KB:-}" ]; then
   # A disk that fills up: writes past the limit come up short instead of killing Wine.
   ( ulimit -f "$TAVIK_FSIZE_KB"; trap '' XFSZ; exec "${nodac[@]}" wine "$@" </dev/null )
