@@ -11,7 +11,7 @@
 #include "support/text_canvas.h"
 #include "ui/glyph_address.h"
 
-TEST(MessageLayout, WorkedExample)
+TEST(MessageLayout, QuestionIsSizedAroundItsTextsAndPlacedOnTheScreen)
 {
     MessageMeasures m = {};
     m.kind = 4;

@@ -1,6 +1,8 @@
-// Product profiles, special folders and the Start-menu, desktop and start-up shortcuts.
+// Shortcut names in each script, special folders, and the Start-menu, desktop and start-up links on disk.
 #include <gtest/gtest.h>
 #include <shlobj.h>
+
+#include <algorithm>
 
 #include "install/install.h"
 #include "install/profiles.h"
@@ -8,52 +10,28 @@
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 
-// Big5 bytes, written out so that this GBK-compiled file can hold them.
-#define B5_EDITOR "Tavik\xa4\xe5\xa5\xbb\xbd\x73\xbf\xe8"
-#define B5_UNINSTALL "\xa8\xf8\xb8\xfc"
-#define B5_ENGINE "Tavik\xa4\xa4\xa4\xe5\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba"
-#define B5_SMART "Tavik\xa5\xa9\xa4\xe5\xae\xd1"
-#define B5_KEYLA "TavikKeyla\xbf\xe9\xa4\x4a\xaa\x6b"
-
 typedef std::vector<std::pair<int, std::string>> Notices;
 static const Notices START_MENU_FAILED = {{NOTICE_START_MENU_FAILED, ""}};
 
-TEST(Profiles, AllFourRowsAndElevenFields)
+// The names a user sees in each script: the Start-menu group, its two links, the editor's
+// desktop link (the engine's desktop and start-up links take its link name).
+struct ScriptNames {
+    UINT code_page; // what that script's systems name files in
+    const wchar_t *group, *engine, *uninstall, *editor;
+};
+static const ScriptNames script_names[] = {
+    {1252, L"Tavik Chinese Input Engine", L"Tavik Chinese Input Engine", L"Tavik UnInstall", L"Mereda"},
+    {936, L"Tavik中文输入引擎", L"Tavik中文输入引擎", L"Tavik输入引擎卸载", L"Tavik文本编辑"},
+    {950, L"Tavik中文輸入引擎", L"Tavik中文輸入引擎", L"Tavik輸入引擎卸載", L"Tavik文本編輯"},
+};
+
+// A name as the bytes a system of that code page stores; "" when it has no such form.
+static std::string in_code_page(UINT code_page, const wchar_t *name)
 {
-    struct {
-        const char *names[9];
-        const char *program, *uninstaller;
-    } expected[] = {
-        {{"Mereda", "Tavik文本编辑", B5_EDITOR, "Mereda", "Tavik文本编辑", B5_EDITOR, "Mereda UnInstall",
-          "Tavik文本编辑卸载", B5_EDITOR B5_UNINSTALL},
-         "Mereda.exe",
-         "MdUnInstall.exe"},
-        {{"Tavik Chinese Input Engine", "Tavik中文输入引擎", B5_ENGINE, "Tavik Chinese Input Engine",
-          "Tavik中文输入引擎", B5_ENGINE, "Tavik UnInstall", "Tavik输入引擎卸载",
-          "Tavik\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba" B5_UNINSTALL},
-         "TVK.exe",
-         "TVKUnInstall.exe"},
-        {{"Tavik Smart Editor", "Tavik巧文书", B5_SMART, "Tavik Smart Editor", "Tavik巧文书", B5_SMART,
-          "Tavik Smart Editor UnInstall", "Tavik巧文书卸载", B5_SMART B5_UNINSTALL},
-         "TVKEdit.exe",
-         "TVKEditUnInstall.exe"},
-        {{"Mereda-Keyla", "TavikKeyla输入法", B5_KEYLA, "Mereda-Keyla", "TavikKeyla输入法", B5_KEYLA,
-          "UnInstall", "卸载", B5_UNINSTALL},
-         "KL.exe",
-         "KLUnInstall.exe"},
-    };
-    ASSERT_EQ(4, PRODUCT_COUNT);
-    for (int row = 0; row < PRODUCT_COUNT; row++) {
-        const ProductProfile &p = product_profiles[row];
-        for (int form = 0; form < 3; form++) {
-            EXPECT_STREQ(expected[row].names[form], p.folder_name[form]) << row << " folder " << form;
-            EXPECT_STREQ(expected[row].names[3 + form], p.shortcut_name[form]) << row << " shortcut " << form;
-            EXPECT_STREQ(expected[row].names[6 + form], p.uninstall_shortcut_name[form])
-                << row << " uninstall " << form;
-        }
-        EXPECT_STREQ(expected[row].program, p.program_file) << row;
-        EXPECT_STREQ(expected[row].uninstaller, p.uninstaller_file) << row;
-    }
+    char bytes[MAX_PATH];
+    BOOL lost = FALSE;
+    int n = WideCharToMultiByte(code_page, 0, name, -1, bytes, sizeof(bytes), NULL, &lost);
+    return n > 0 && !lost ? std::string(bytes) : std::string();
 }
 
 TEST(Profiles, ScriptFormFollowsSystemChineseClamped)
@@ -186,28 +164,51 @@ TEST_F(Shortcuts, UnsavableLinkFails)
     EXPECT_FALSE(file_exists(link));
 }
 
-TEST_F(Shortcuts, MenuGroupInEachScript)
+TEST_F(Shortcuts, EachScriptNamesTheMenuGroupAndEveryLinkOnDisk)
 {
+    // The script follows the system's Chinese, clamped to the three forms.
     struct {
         int script;
-        const char *folder, *program_link, *uninstall_link;
-    } cases[] = {
-        {0, "Tavik Chinese Input Engine", "Tavik Chinese Input Engine", "Tavik UnInstall"},
-        {-1, "Tavik Chinese Input Engine", "Tavik Chinese Input Engine", "Tavik UnInstall"},
-        {1, "Tavik中文输入引擎", "Tavik中文输入引擎", "Tavik输入引擎卸载"},
-        {2, B5_ENGINE, B5_ENGINE, "Tavik\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba" B5_UNINSTALL},
-        {3, B5_ENGINE, B5_ENGINE, "Tavik\xbf\xe9\xa4\x4a\xa4\xde\xc0\xba" B5_UNINSTALL},
-    };
+        int form;
+    } cases[] = {{0, 0}, {-1, 0}, {1, 1}, {2, 2}, {3, 2}};
+    request.want_desktop_icon = 1;
+    request.want_auto_start = 1;
     for (const auto &c : cases) {
-        std::string group = programs + "\\" + c.folder;
-        remove_tree(group);
+        SCOPED_TRACE(::testing::Message() << "script " << c.script);
+        const ScriptNames &names = script_names[c.form];
+        std::string group = in_code_page(names.code_page, names.group),
+                    engine = in_code_page(names.code_page, names.engine),
+                    uninstall = in_code_page(names.code_page, names.uninstall),
+                    editor = in_code_page(names.code_page, names.editor);
+        ASSERT_FALSE(group.empty() || engine.empty() || uninstall.empty() || editor.empty());
+        std::string folder = programs + "\\" + group;
+        std::vector<std::string> desktop_links = {desktop + "\\" + editor + ".lnk",
+                                                  desktop + "\\" + engine + ".lnk"};
+        std::string start_link = startup + "\\" + engine + ".lnk";
+        remove_tree(folder);
+        for (const std::string &f : desktop_links)
+            DeleteFileA(f.c_str());
+        DeleteFileA(start_link.c_str());
+
         request.script = c.script;
         create_menu_group(&request);
-        EXPECT_EQ(Notices(), notices()) << c.script;
-        EXPECT_EQ(2u, folder_entries(group).size()) << c.script;
-        expect_link(group + "\\" + c.program_link + ".lnk", "TVK.exe", c.program_link);
-        expect_link(group + "\\" + c.uninstall_link + ".lnk", "TVKUnInstall.exe", c.uninstall_link);
-        remove_tree(group);
+        create_chosen_shortcuts(&request);
+        EXPECT_EQ(Notices(), notices());
+        std::vector<std::string> entries = folder_entries(folder);
+        std::sort(entries.begin(), entries.end());
+        std::vector<std::string> wanted = {engine + ".lnk", uninstall + ".lnk"};
+        std::sort(wanted.begin(), wanted.end());
+        EXPECT_EQ(wanted, entries);
+        expect_link(folder + "\\" + engine + ".lnk", "TVK.exe", engine.c_str());
+        expect_link(folder + "\\" + uninstall + ".lnk", "TVKUnInstall.exe", uninstall.c_str());
+        expect_link(desktop_links[0], "Mereda.exe", editor.c_str());
+        expect_link(desktop_links[1], "TVK.exe", engine.c_str());
+        expect_link(start_link, "TVK.exe", engine.c_str());
+
+        remove_tree(folder);
+        for (const std::string &f : desktop_links)
+            DeleteFileA(f.c_str());
+        DeleteFileA(start_link.c_str());
     }
 }
 

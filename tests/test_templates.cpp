@@ -1,4 +1,4 @@
-// The dialog templates as stored in the executable: styles, positions, fonts, captions.
+// The dialog templates as stored in TavikSetup.exe, held against what users see and the code needs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -140,211 +140,257 @@ static std::string narrow(const std::wstring &w)
     return n > 0 ? std::string(buf) : std::string();
 }
 
-static const std::wstring BUTTON = L"BUTTON", EDIT = L"EDIT", STATIC = L"STATIC", LISTBOX = L"LISTBOX",
-                          COMBOBOX = L"COMBOBOX";
+// What a control must be for its painter, its page and the system dialog around it.
+enum Kind {
+    OWNER_BUTTON, // a button the painters draw and the user presses: enabled, a tab stop
+    OWNER_LABEL,  // text the painters draw on a disabled button, so that it takes no click
+    AUTO_CHECK,   // ticks itself when clicked, reached with the Tab key
+    PUSH,         // a plain push button
+    DEFAULT_PUSH, // the push button Enter presses
+    GROUP,        // a frame around other controls
+    LINE_EDIT,    // one line, scrolling sideways, reached with the Tab key
+    TEXT_VIEW,    // several read-only lines that scroll down
+    OWNER_LIST,   // each item drawn by the painter from its stored text
+    OWNER_COMBO,  // a drop-down list whose items the painter draws from their stored text
+    PROGRESS,     // the common controls' smooth bar
+    TEXT,         // a static text, picture or line
+    UNUSED,       // shown by nobody: only its presence counts
+};
 
-TEST(Templates, MessageDialogIsTheExtendedTemplateAsDescribed)
+static void expect_kind(const ItemTemplate &it, int kind)
+{
+    static const std::wstring BUTTON = L"BUTTON", EDIT = L"EDIT", STATIC = L"STATIC";
+    DWORD s = it.style, type = s & 0xF;
+    SCOPED_TRACE(::testing::Message() << "control " << it.id);
+    switch (kind) {
+    case OWNER_BUTTON:
+    case OWNER_LABEL:
+        EXPECT_EQ(BUTTON, it.cls);
+        EXPECT_EQ((DWORD)BS_OWNERDRAW, type);
+        EXPECT_EQ(kind == OWNER_LABEL, (s & WS_DISABLED) != 0);
+        EXPECT_EQ(kind == OWNER_BUTTON, (s & WS_TABSTOP) != 0);
+        break;
+    case AUTO_CHECK:
+        EXPECT_EQ(BUTTON, it.cls);
+        EXPECT_EQ((DWORD)BS_AUTOCHECKBOX, type);
+        EXPECT_TRUE(s & WS_TABSTOP);
+        break;
+    case PUSH:
+    case DEFAULT_PUSH:
+        EXPECT_EQ(BUTTON, it.cls);
+        EXPECT_EQ((DWORD)(kind == PUSH ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON), type);
+        break;
+    case GROUP:
+        EXPECT_EQ(BUTTON, it.cls);
+        EXPECT_EQ((DWORD)BS_GROUPBOX, type);
+        break;
+    case LINE_EDIT:
+        EXPECT_EQ(EDIT, it.cls);
+        EXPECT_TRUE((s & ES_AUTOHSCROLL) && (s & WS_TABSTOP));
+        EXPECT_FALSE(s & (ES_MULTILINE | ES_READONLY));
+        break;
+    case TEXT_VIEW:
+        EXPECT_EQ(EDIT, it.cls);
+        EXPECT_TRUE((s & ES_MULTILINE) && (s & ES_READONLY) && (s & WS_VSCROLL));
+        break;
+    case OWNER_LIST:
+        EXPECT_EQ(L"LISTBOX", it.cls);
+        EXPECT_TRUE((s & LBS_OWNERDRAWFIXED) && (s & LBS_HASSTRINGS) && (s & WS_VSCROLL));
+        break;
+    case OWNER_COMBO:
+        EXPECT_EQ(L"COMBOBOX", it.cls);
+        EXPECT_EQ((DWORD)CBS_DROPDOWNLIST, s & 3);
+        EXPECT_TRUE((s & CBS_OWNERDRAWFIXED) && (s & CBS_HASSTRINGS) && (s & WS_TABSTOP));
+        break;
+    case PROGRESS:
+        EXPECT_EQ(L"msctls_progress32", it.cls);
+        EXPECT_TRUE(s & PBS_SMOOTH);
+        break;
+    case TEXT:
+        EXPECT_EQ(STATIC, it.cls);
+        break;
+    }
+}
+
+// Where each control shows: the wizard's pages, the install step, or one common screen.
+enum {
+    NOWHERE = 0,
+    FOLDER_PAGE = 1,     // install folder and shortcut choices: what the wizard opens on
+    DISPLAY_PAGE = 2,    // "is the Chinese above shown right?"
+    LICENCE_EN_PAGE = 4, // the licence, in English (ticked when the page opens)
+    LICENCE_CN_PAGE = 8, // the licence, in Chinese
+    LANGUAGE_PAGE = 16,  // the interface language
+    INSTALLING = 32,     // the bar runs; the language page stays, the buttons go
+    EVERY_PAGE = FOLDER_PAGE | DISPLAY_PAGE | LICENCE_EN_PAGE | LICENCE_CN_PAGE | LANGUAGE_PAGE,
+    SHOWN = 1, // the one screen of a dialog without pages
+};
+
+struct Placed {
+    int id;
+    int kind;
+    int where;
+    DWORD also; // further style bits the control needs
+};
+
+static RECT box_of(const ItemTemplate &it, int kind)
+{
+    // A drop-down list's template height includes the list it drops; closed it is one line.
+    if (kind == OWNER_COMBO)
+        return {it.x, it.y, it.x + it.cx, it.y + 14};
+    // An icon takes its picture's 32 pixels square: 22 by 20 units of an 8-point MS Sans Serif.
+    if (it.cls == L"STATIC" && (it.style & 0x1F) == SS_ICON && it.cx == 0 && it.cy == 0)
+        return {it.x, it.y, it.x + 22, it.y + 20};
+    return {it.x, it.y, it.x + it.cx, it.y + it.cy};
+}
+
+// Every control is there as its kind and visible in the template exactly where the dialog
+// opens on; no control leaves the dialog; no two shown together overlap, except a frame
+// around what it holds.
+static void expect_placed(const DialogTemplate &d, const std::vector<Placed> &rows, int opening)
+{
+    EXPECT_EQ(rows.size(), d.items.size()) << "controls in the template";
+    const RECT dialog = {0, 0, d.cx, d.cy};
+    for (const Placed &row : rows) {
+        const ItemTemplate *it = item(d, row.id);
+        ASSERT_TRUE(it) << row.id;
+        expect_kind(*it, row.kind);
+        EXPECT_EQ(row.also, it->style & row.also) << row.id;
+        EXPECT_EQ((row.where & opening) != 0, (it->style & WS_VISIBLE) != 0)
+            << "visible at opening: " << row.id;
+        RECT box = box_of(*it, row.kind), clipped;
+        if (row.where) {
+            IntersectRect(&clipped, &box, &dialog);
+            EXPECT_TRUE(EqualRect(&clipped, &box)) << row.id << " at " << box.left << "," << box.top << " to "
+                                                   << box.right << "," << box.bottom << " leaves the dialog";
+        }
+    }
+    for (size_t i = 0; i < rows.size(); i++)
+        for (size_t j = i + 1; j < rows.size(); j++) {
+            const Placed &a = rows[i], &b = rows[j];
+            if (!(a.where & b.where))
+                continue;
+            RECT ra = box_of(*item(d, a.id), a.kind), rb = box_of(*item(d, b.id), b.kind), both;
+            if (!IntersectRect(&both, &ra, &rb))
+                continue;
+            bool framed =
+                (a.kind == GROUP && EqualRect(&both, &rb)) || (b.kind == GROUP && EqualRect(&both, &ra));
+            EXPECT_TRUE(framed) << a.id << " overlaps " << b.id;
+        }
+}
+
+TEST(Templates, MessageDialogShowsOnlyTheButtonsAMessageNeedsAndItsTwoLines)
 {
     DialogTemplate d = parse_dialog(IDD_MESSAGE);
-    EXPECT_TRUE(d.extended);
-    EXPECT_EQ(0x90C800C0u, d.style);
-    EXPECT_EQ(0, d.x);
-    EXPECT_EQ(0, d.y);
-    EXPECT_EQ(331, d.cx);
-    EXPECT_EQ(97, d.cy);
+    // Found by its title; the close box answers like Cancel.
     EXPECT_EQ(L"Mereda Install Message", d.caption);
-    EXPECT_EQ(8, d.point_size);
+    EXPECT_EQ((DWORD)(WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
+              d.style & (WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
     EXPECT_EQ(L"MS Sans Serif", d.face);
-    struct {
-        int id;
-        DWORD style;
-        const char *text;
-        int x, y, cx, cy;
-        std::wstring cls;
-    } rows[] = {
-        {1, 0x4001000B, "确认", 87, 65, 73, 18, BUTTON}, {6, 0x4001000B, "是", 174, 65, 73, 18, BUTTON},
-        {7, 0x4001000B, "否", 257, 65, 73, 18, BUTTON},  {2, 0x4001000B, "取消 ", 6, 65, 73, 18, BUTTON},
-        {1013, 0x5800000B, "", 6, 4, 321, 24, BUTTON},   {1028, 0x50000001, "", 6, 35, 87, 8, STATIC},
+    EXPECT_EQ(8, d.point_size);
+    // The layout places and shows the buttons it needs; the rest stay hidden.
+    std::vector<Placed> rows = {
+        {IDC_MSG_OK, OWNER_BUTTON, NOWHERE, 0},   {IDC_MSG_CANCEL, OWNER_BUTTON, NOWHERE, 0},
+        {IDC_MSG_YES, OWNER_BUTTON, NOWHERE, 0},  {IDC_MSG_NO, OWNER_BUTTON, NOWHERE, 0},
+        {IDC_MSG_CHINESE, OWNER_LABEL, SHOWN, 0}, {IDC_MSG_ENGLISH, TEXT, SHOWN, SS_CENTER},
     };
-    ASSERT_EQ(6u, d.items.size());
-    for (size_t i = 0; i < d.items.size(); i++) {
-        const ItemTemplate &it = d.items[i];
-        EXPECT_EQ(rows[i].id, it.id) << "control order " << i;
-        EXPECT_EQ(rows[i].style, it.style) << it.id;
-        EXPECT_EQ(rows[i].text, narrow(it.text)) << it.id;
-        EXPECT_EQ(rows[i].cls, it.cls) << it.id;
-        EXPECT_EQ(rows[i].x, it.x) << it.id;
-        EXPECT_EQ(rows[i].y, it.y) << it.id;
-        EXPECT_EQ(rows[i].cx, it.cx) << it.id;
-        EXPECT_EQ(rows[i].cy, it.cy) << it.id;
+    expect_placed(d, rows, SHOWN);
+    // Both buttons of a pair get the size of its first.
+    for (int id : {IDC_MSG_CANCEL, IDC_MSG_YES, IDC_MSG_NO}) {
+        EXPECT_EQ(item(d, IDC_MSG_OK)->cx, item(d, id)->cx) << id;
+        EXPECT_EQ(item(d, IDC_MSG_OK)->cy, item(d, id)->cy) << id;
     }
 }
 
-TEST(Templates, WizardHasEveryControlWhereAndHowDescribed)
+TEST(Templates, WizardOpensOnTheFolderPageAndNoPageOverlapsItsControls)
 {
     DialogTemplate d = parse_dialog(IDD_WIZARD);
-    EXPECT_EQ((DWORD)(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), d.style);
-    EXPECT_EQ(30, d.x);
-    EXPECT_EQ(14, d.y);
-    EXPECT_EQ(455, d.cx);
-    EXPECT_EQ(217, d.cy);
     EXPECT_EQ(L"Tavik Chinese Input Engine Installer", d.caption);
-    EXPECT_EQ(8, d.point_size);
+    DWORD frame = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(frame, d.style & frame);
     EXPECT_EQ(L"MS Sans Serif", d.face);
-    enum {
-        OWNER_BUTTON,
-        OWNER_LABEL,
-        AUTO_CHECK,
-        GROUP,
-        EDIT_LINE,
-        EDIT_MULTI,
-        EDIT_RO,
-        LIST,
-        COMBO,
-        PROGRESS
+    EXPECT_EQ(8, d.point_size);
+    const int licence = LICENCE_EN_PAGE | LICENCE_CN_PAGE, language = LANGUAGE_PAGE | INSTALLING;
+    const int banner = EVERY_PAGE | INSTALLING;
+    std::vector<Placed> rows = {
+        {IDC_PATH_LABEL, OWNER_LABEL, FOLDER_PAGE, 0},
+        {IDC_PATH, LINE_EDIT, FOLDER_PAGE, WS_BORDER},
+        {IDC_BROWSE, OWNER_BUTTON, FOLDER_PAGE, 0},
+        {IDC_DESKTOP_ICON, AUTO_CHECK, FOLDER_PAGE, 0},
+        {IDC_AUTO_START, AUTO_CHECK, FOLDER_PAGE, 0},
+        {IDC_SAMPLE_FRAME, GROUP, DISPLAY_PAGE, 0},
+        {IDC_SAMPLE_LINE, OWNER_LABEL, DISPLAY_PAGE, 0},
+        {IDC_DISPLAY_QUESTION, OWNER_LABEL, DISPLAY_PAGE, 0},
+        {IDC_DISPLAY_OK, AUTO_CHECK, DISPLAY_PAGE, 0},
+        {IDC_DISPLAY_NO, AUTO_CHECK, DISPLAY_PAGE, 0},
+        {IDC_LICENCE_ENGLISH, AUTO_CHECK, licence, 0},
+        {IDC_LICENCE_EN_TEXT, TEXT_VIEW, LICENCE_EN_PAGE, 0},
+        {IDC_LICENCE_CN_LIST, OWNER_LIST, LICENCE_CN_PAGE, LBS_NOSEL | WS_HSCROLL},
+        {IDC_LANGUAGE_LABEL, OWNER_LABEL, language, 0},
+        {IDC_LANGUAGE, OWNER_COMBO, language, 0},
+        {IDC_PROGRESS, PROGRESS, INSTALLING, 0},
+        {IDC_NEXT, OWNER_BUTTON, EVERY_PAGE, 0},
+        {IDC_BACK, OWNER_BUTTON, EVERY_PAGE & ~FOLDER_PAGE, 0},
+        {IDC_CANCEL, OWNER_BUTTON, EVERY_PAGE, 0},
+        {IDC_BANNER_ICON, TEXT, banner, SS_ICON},
+        {IDC_BANNER_FAMILY, OWNER_LABEL, banner, 0},
+        {IDC_BANNER_ENGINE, OWNER_LABEL, banner, 0},
+        {IDC_BANNER_INSTALLER, OWNER_LABEL, banner, 0},
+        {IDC_BANNER_PRODUCT, TEXT, banner, SS_CENTER},
+        {IDC_BANNER_SUBTITLE, TEXT, banner, SS_CENTER},
+        {IDC_BANNER_BLANK, OWNER_LABEL, banner, 0},
+        {IDC_BANNER_WEB, TEXT, banner, SS_CENTER},
+        {IDC_BANNER_LINE, TEXT, banner, SS_ETCHEDVERT},
+        {IDC_UNUSED_FACE, OWNER_LABEL, NOWHERE, 0},
+        {IDC_UNUSED_LABEL, OWNER_LABEL, NOWHERE, 0},
+        {IDC_UNUSED_EDIT, UNUSED, NOWHERE, 0},
     };
-    struct {
-        int id, kind, x, y, cx, cy;
-        bool visible;
-    } rows[] = {
-        {1002, EDIT_LINE, 167, 43, 169, 12, true},    {1003, OWNER_BUTTON, 338, 42, 76, 16, true},
-        {1004, AUTO_CHECK, 167, 80, 220, 16, true},   {1005, AUTO_CHECK, 167, 104, 220, 16, true},
-        {1006, OWNER_LABEL, 167, 22, 188, 16, true},  {1015, GROUP, 162, 10, 242, 62, false},
-        {1017, OWNER_LABEL, 168, 80, 230, 16, false}, {1018, OWNER_LABEL, 177, 22, 210, 27, false},
-        {1007, AUTO_CHECK, 182, 102, 220, 16, false}, {1008, AUTO_CHECK, 182, 118, 220, 16, false},
-        {1010, AUTO_CHECK, 160, 154, 141, 16, false}, {1019, LIST, 133, 10, 320, 139, false},
-        {1014, EDIT_MULTI, 146, 11, 296, 137, false}, {1030, OWNER_LABEL, 155, 80, 230, 16, false},
-        {1031, COMBO, 170, 62, 228, 136, false},      {1001, OWNER_BUTTON, 234, 176, 106, 16, true},
-        {3, OWNER_BUTTON, 158, 176, 68, 16, false},   {2, OWNER_BUTTON, 348, 176, 68, 16, true},
-        {1026, PROGRESS, 159, 195, 294, 14, false},   {1021, OWNER_LABEL, 142, 174, 181, 16, false},
-        {1016, OWNER_LABEL, 166, 84, 262, 16, false}, {1038, EDIT_RO, 182, 43, 169, 12, false},
-    };
-    for (const auto &r : rows) {
-        const ItemTemplate *it = item(d, r.id);
-        ASSERT_TRUE(it) << r.id;
-        EXPECT_EQ(r.x, it->x) << r.id;
-        EXPECT_EQ(r.y, it->y) << r.id;
-        EXPECT_EQ(r.cx, it->cx) << r.id;
-        EXPECT_EQ(r.cy, it->cy) << r.id;
-        EXPECT_EQ(r.visible, (it->style & WS_VISIBLE) != 0) << r.id;
-        DWORD s = it->style;
-        switch (r.kind) {
-        case OWNER_BUTTON:
-            EXPECT_EQ(BUTTON, it->cls) << r.id;
-            EXPECT_EQ((DWORD)BS_OWNERDRAW, s & 0xF) << r.id;
-            EXPECT_FALSE(s & WS_DISABLED) << r.id;
-            break;
-        case OWNER_LABEL:
-            EXPECT_EQ(BUTTON, it->cls) << r.id;
-            EXPECT_EQ((DWORD)BS_OWNERDRAW, s & 0xF) << r.id;
-            EXPECT_TRUE(s & WS_DISABLED) << r.id;
-            break;
-        case AUTO_CHECK:
-            EXPECT_EQ(BUTTON, it->cls) << r.id;
-            EXPECT_EQ((DWORD)BS_AUTOCHECKBOX, s & 0xF) << r.id;
-            break;
-        case GROUP:
-            EXPECT_EQ((DWORD)BS_GROUPBOX, s & 0xF) << r.id;
-            break;
-        case EDIT_LINE:
-            EXPECT_EQ(EDIT, it->cls);
-            EXPECT_TRUE(s & ES_AUTOHSCROLL);
-            EXPECT_FALSE(s & ES_MULTILINE);
-            break;
-        case EDIT_MULTI:
-            EXPECT_EQ(EDIT, it->cls);
-            EXPECT_TRUE((s & ES_MULTILINE) && (s & ES_READONLY) && (s & WS_VSCROLL));
-            break;
-        case EDIT_RO:
-            EXPECT_EQ(EDIT, it->cls);
-            EXPECT_TRUE(s & ES_READONLY);
-            break;
-        case LIST:
-            EXPECT_EQ(LISTBOX, it->cls);
-            EXPECT_TRUE((s & LBS_OWNERDRAWFIXED) && (s & LBS_HASSTRINGS) && (s & LBS_NOSEL));
-            EXPECT_TRUE((s & WS_VSCROLL) && (s & WS_HSCROLL));
-            break;
-        case COMBO:
-            EXPECT_EQ(COMBOBOX, it->cls);
-            EXPECT_EQ((DWORD)CBS_DROPDOWNLIST, s & 3);
-            EXPECT_TRUE((s & CBS_OWNERDRAWFIXED) && (s & CBS_HASSTRINGS));
-            break;
-        case PROGRESS:
-            EXPECT_EQ(L"msctls_progress32", it->cls);
-            EXPECT_TRUE(s & PBS_SMOOTH);
-            break;
-        }
-    }
-    // The path edit is the first tab stop, so it takes the focus at start.
+    expect_placed(d, rows, FOLDER_PAGE);
+    // The path takes the focus when the wizard opens: it is the first tab stop.
     for (const ItemTemplate &it : d.items) {
         if (it.style & WS_TABSTOP) {
-            EXPECT_EQ(1002, it.id);
+            EXPECT_EQ(IDC_PATH, it.id);
             break;
         }
     }
-    for (int id : {102, 167, 169, 108, 172, 1009, 1011, 1012, 1020}) {
-        const ItemTemplate *it = item(d, id);
-        ASSERT_TRUE(it) << id;
-        EXPECT_TRUE(it->style & WS_VISIBLE) << id;
-        EXPECT_LT(it->x + it->cx, 133) << "banner control " << id << " stays in the left column";
-    }
-    EXPECT_EQ(L"Tavik Input Engine", item(d, 167)->text);
-    EXPECT_EQ(L"Installer", item(d, 169)->text);
-    EXPECT_EQ("English", narrow(item(d, 1010)->text));
+    // The banner stays left of its dividing line.
+    int line = item(d, IDC_BANNER_LINE)->x;
+    for (int id : {IDC_BANNER_ICON, IDC_BANNER_FAMILY, IDC_BANNER_ENGINE, IDC_BANNER_INSTALLER,
+                   IDC_BANNER_PRODUCT, IDC_BANNER_SUBTITLE, IDC_BANNER_BLANK, IDC_BANNER_WEB})
+        EXPECT_LE(item(d, id)->x + item(d, id)->cx, line) << id;
+    // Texts the system draws from the template.
+    EXPECT_EQ(L"Tavik Input Engine", item(d, IDC_BANNER_PRODUCT)->text);
+    EXPECT_EQ(L"Installer", item(d, IDC_BANNER_SUBTITLE)->text);
+    EXPECT_EQ(L"www.tavik-software.example", item(d, IDC_BANNER_WEB)->text);
+    EXPECT_EQ("English", narrow(item(d, IDC_LICENCE_ENGLISH)->text));
 }
 
-TEST(Templates, ChooserIsTheClassicLayoutCutDownToDirectories)
+TEST(Templates, ChooserKeepsTheFileDialogsIdsAndShowsOnlyDirectoriesAndDrives)
 {
     DialogTemplate d = parse_dialog(IDD_CHOOSER);
-    EXPECT_EQ(0x80C800C0u, d.style);
-    EXPECT_EQ(36, d.x);
-    EXPECT_EQ(24, d.y);
-    EXPECT_EQ(258, d.cx);
-    EXPECT_EQ(182, d.cy);
     EXPECT_EQ(L"Choose Destination Directory", d.caption);
-    EXPECT_EQ(8, d.point_size);
+    DWORD frame = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(frame, d.style & frame);
     EXPECT_EQ(L"Helv", d.face);
-    struct {
-        int id;
-        std::wstring cls;
-        const char *text;
-        bool visible;
-        int x, y, cx, cy;
-    } rows[] = {
-        {1090, STATIC, "File &Name:", false, 169, 103, 68, 9},
-        {1152, EDIT, "", false, 168, 99, 68, 12},
-        {1120, LISTBOX, "", false, 168, 89, 68, 17},
-        {1088, STATIC, "", true, 13, 23, 92, 9},
-        {1121, LISTBOX, "", true, 12, 36, 126, 129},
-        {1089, STATIC, "List Files of &Type:", false, 167, 91, 68, 9},
-        {1136, COMBOBOX, "", false, 167, 100, 68, 36},
-        {1091, STATIC, "Dri&ves:", false, 158, 133, 64, 8},
-        {1137, COMBOBOX, "", true, 158, 142, 77, 68},
-        {1, BUTTON, "&OK", true, 160, 36, 76, 16},
-        {2, BUTTON, "&Cancel", true, 160, 64, 76, 16},
-        {1038, BUTTON, "&Help", false, 177, 97, 50, 14},
-        {1040, BUTTON, "&Read Only", false, 179, 88, 50, 12},
-        {1008, BUTTON, "路径 (Directories):", true, 14, 3, 119, 16},
-        {1010, BUTTON, "磁盘 (Drives):", true, 158, 124, 77, 16},
-        {-1, STATIC, "&Directories:", false, 13, 8, 92, 9},
+    EXPECT_EQ(8, d.point_size);
+    // The file dialog fills its own controls by these ids; the file-name part stays hidden.
+    std::vector<Placed> rows = {
+        {IDC_CHOOSER_DIR_LABEL, OWNER_LABEL, SHOWN, 0},
+        {IDC_OFN_PATH, TEXT, SHOWN, SS_NOPREFIX},
+        {IDC_OFN_DIR_LIST, OWNER_LIST, SHOWN, LBS_NOTIFY | WS_TABSTOP}, // a double-click opens a folder
+        {IDC_CHOOSER_DRIVE_LABEL, OWNER_LABEL, SHOWN, 0},
+        {IDC_OFN_DRIVE_COMBO, OWNER_COMBO, SHOWN, 0},
+        {IDOK, DEFAULT_PUSH, SHOWN, WS_TABSTOP},
+        {IDCANCEL, PUSH, SHOWN, WS_TABSTOP}, // owner-drawn once the dialog is up
+        {IDC_OFN_FILE_LABEL, TEXT, NOWHERE, 0},
+        {IDC_OFN_FILE_EDIT, UNUSED, NOWHERE, 0},
+        {IDC_OFN_FILE_LIST, UNUSED, NOWHERE, 0},
+        {IDC_OFN_TYPE_LABEL, TEXT, NOWHERE, 0},
+        {IDC_OFN_TYPE_COMBO, UNUSED, NOWHERE, 0},
+        {IDC_OFN_DRIVE_LABEL, TEXT, NOWHERE, 0},
+        {IDC_OFN_HELP, UNUSED, NOWHERE, 0},
+        {IDC_OFN_READ_ONLY, UNUSED, NOWHERE, 0},
+        {-1, TEXT, NOWHERE, 0},
     };
-    for (const auto &r : rows) {
-        const ItemTemplate *it = item(d, r.id);
-        ASSERT_TRUE(it) << r.id;
-        EXPECT_EQ(r.cls, it->cls) << r.id;
-        EXPECT_EQ(r.text, narrow(it->text)) << r.id;
-        EXPECT_EQ(r.visible, (it->style & WS_VISIBLE) != 0) << r.id;
-        EXPECT_EQ(r.x, it->x) << r.id;
-        EXPECT_EQ(r.y, it->y) << r.id;
-        EXPECT_EQ(r.cx, it->cx) << r.id;
-        EXPECT_EQ(r.cy, it->cy) << r.id;
-    }
-    EXPECT_EQ((DWORD)BS_DEFPUSHBUTTON, item(d, 1)->style & 0xF);
-    for (int id : {1008, 1010}) {
-        EXPECT_EQ((DWORD)BS_OWNERDRAW, item(d, id)->style & 0xF) << id;
-        EXPECT_TRUE(item(d, id)->style & WS_DISABLED) << id;
-    }
-    DWORD dirs = item(d, 1121)->style, drives = item(d, 1137)->style;
-    EXPECT_TRUE((dirs & LBS_OWNERDRAWFIXED) && (dirs & LBS_HASSTRINGS));
-    EXPECT_TRUE((drives & CBS_OWNERDRAWFIXED) && (drives & CBS_HASSTRINGS));
+    expect_placed(d, rows, SHOWN);
+    EXPECT_EQ(L"&OK", item(d, IDOK)->text);
 }

@@ -1,9 +1,8 @@
-// Whole-screen captures of the end-to-end runs, saved as PNG files under the build tree.
+// The tests' one PNG writer, and whole-screen captures of the end-to-end runs saved with it.
 #include "screenshot.h"
 
 #include <windows.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <zlib.h>
 
@@ -113,7 +112,7 @@ bool capture_screen(int *width, int *height, std::vector<unsigned char> *rgb)
     return ok;
 }
 
-std::string screenshot_dir(void)
+std::string screenshot_root(void)
 {
     const char *tests = getenv("TAVIK_TESTS_DIR");
     std::string dir = tests ? tests : "";
@@ -123,9 +122,38 @@ std::string screenshot_dir(void)
     dir.resize(cut);
     dir += "\\screenshots";
     CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
+std::string screenshot_dir(void)
+{
+    std::string dir = screenshot_root();
+    if (dir.empty())
+        return "";
     dir += "\\e2e";
     CreateDirectoryA(dir.c_str(), NULL);
     return dir;
+}
+
+bool write_png(const std::string &path, int width, int height, const std::vector<unsigned char> &rgb)
+{
+    std::vector<unsigned char> png = encode_png_rgb(width, height, rgb);
+    if (png.empty())
+        return false;
+    // An existing picture is replaced whole, never written into.
+    std::string part = path + ".part";
+    DeleteFileA(part.c_str());
+    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, png.data(), (DWORD)png.size(), &written, NULL) && written == png.size();
+    ok = CloseHandle(file) && ok;
+    if (ok)
+        ok = MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!ok)
+        DeleteFileA(part.c_str());
+    return ok;
 }
 
 bool save_screen(const std::string &name)
@@ -133,15 +161,5 @@ bool save_screen(const std::string &name)
     int w = 0, h = 0;
     std::vector<unsigned char> rgb;
     std::string dir = screenshot_dir();
-    if (dir.empty() || !capture_screen(&w, &h, &rgb))
-        return false;
-    std::vector<unsigned char> png = encode_png_rgb(w, h, rgb);
-    if (png.empty())
-        return false;
-    std::string path = dir + "\\" + name + ".png";
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(png.data(), 1, png.size(), f) == png.size();
-    return fclose(f) == 0 && ok;
+    return !dir.empty() && capture_screen(&w, &h, &rgb) && write_png(dir + "\\" + name + ".png", w, h, rgb);
 }

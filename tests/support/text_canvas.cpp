@@ -1,11 +1,11 @@
-// Canvases, atlas bits and PNG screenshots for the text tests.
+// Canvases, atlas bits, text as it should look, and PNG screenshots for the text tests.
 #include "text_canvas.h"
 
 #include <stdlib.h>
-#include <zlib.h>
 
 #include "resources/ids.h"
 #include "ui/ui.h"
+#include "screenshot.h"
 #include "tavik_test.h"
 
 Canvas make_canvas(int width, int height, COLORREF fill)
@@ -80,6 +80,24 @@ int pixels_not(const Canvas &c, const RECT &r, COLORREF colour)
     return n;
 }
 
+RECT ink_bounds(const Canvas &c, const RECT &r, COLORREF paper)
+{
+    RECT box = {r.right, r.bottom, r.left, r.top};
+    DWORD dib_paper = (GetRValue(paper) << 16) | (GetGValue(paper) << 8) | GetBValue(paper);
+    GdiFlush();
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++)
+            if ((c.bits[y * c.width + x] & 0xFFFFFF) != dib_paper) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x >= box.right ? x + 1 : box.right;
+                box.bottom = y >= box.bottom ? y + 1 : box.bottom;
+            }
+    if (box.left >= box.right)
+        return {0, 0, 0, 0};
+    return box;
+}
+
 bool load_setup_atlas(void)
 {
     use_setup_resources();
@@ -103,6 +121,52 @@ bool atlas_ink(int bitmap, int x, int y)
     return ((b >> (7 - x % 8)) & 1) == 0;
 }
 
+AtlasSpot gb2312_atlas_spot(unsigned code)
+{
+    unsigned lead = code >> 8, trail = code & 0xFF;
+    bool symbol = lead >= 0xA1 && lead <= 0xA7, hanzi = lead >= 0xB0 && lead <= 0xF7;
+    if ((!symbol && !hanzi) || trail < 0xA1 || trail > 0xFE)
+        return {-1, 0, 0};
+    // 94 cells a zone, the seven symbol zones first; 32 cells of 16x16 a row, 944 rows a bitmap.
+    int n = symbol ? 94 * (lead - 0xA1) + (trail - 0xA1) : 7 * 94 + 94 * (lead - 0xB0) + (trail - 0xA1);
+    int row = 16 * (n / 32);
+    return {row / 944, 16 * (n % 32), row % 944};
+}
+
+int draw_expected_text(const Canvas &c, int x, int y, const char *text, COLORREF cell_ink, COLORREF ascii_ink)
+{
+    int mode = SetBkMode(c.dc, TRANSPARENT);
+    COLORREF colour = SetTextColor(c.dc, ascii_ink);
+    DWORD ink = (GetRValue(cell_ink) << 16) | (GetGValue(cell_ink) << 8) | GetBValue(cell_ink);
+    int advance = 0;
+    for (const unsigned char *p = (const unsigned char *)text; *p;) {
+        if (*p >= 0x80 && p[1]) {
+            AtlasSpot spot = gb2312_atlas_spot(p[0] * 256u + p[1]);
+            GdiFlush();
+            for (int row = 0; row < 16; row++)
+                for (int col = 0; col < 16; col++) {
+                    int px = x + advance + col, py = y + row;
+                    // A code without a cell comes out solid, to match nothing.
+                    bool on = spot.bitmap < 0 || atlas_ink(spot.bitmap, spot.x + col, spot.y + row);
+                    if (on && px >= 0 && py >= 0 && px < c.width && py < c.height)
+                        c.bits[py * c.width + px] = ink;
+                }
+            advance += 16;
+            p += 2;
+        } else {
+            char ch = (char)*p++;
+            SIZE size = {};
+            TextOutA(c.dc, x + advance, y + 1, &ch, 1);
+            GetTextExtentPoint32A(c.dc, &ch, 1, &size);
+            advance += size.cx;
+        }
+    }
+    GdiFlush();
+    SetTextColor(c.dc, colour);
+    SetBkMode(c.dc, mode);
+    return advance;
+}
+
 Canvas capture_window(HWND window)
 {
     RECT r;
@@ -116,57 +180,20 @@ Canvas capture_window(HWND window)
     return c;
 }
 
-static void put_be32(std::vector<unsigned char> *out, unsigned long v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out->push_back((unsigned char)(v >> s));
-}
-
-static void put_chunk(std::vector<unsigned char> *png, const char *type,
-                      const std::vector<unsigned char> &data)
-{
-    put_be32(png, data.size());
-    size_t start = png->size();
-    png->insert(png->end(), type, type + 4);
-    png->insert(png->end(), data.begin(), data.end());
-    put_be32(png, crc32(0, png->data() + start, png->size() - start));
-}
-
 std::string save_screenshot(const Canvas &c, const std::string &name)
 {
-    const char *tests = getenv("TAVIK_TESTS_DIR");
-    if (!tests)
+    std::string dir = screenshot_root();
+    if (dir.empty())
         return "";
-    std::string dir = std::string(tests) + "\\..\\screenshots";
-    CreateDirectoryA(dir.c_str(), NULL);
     GdiFlush();
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < c.height; y++) {
-        raw.push_back(0);
-        for (int x = 0; x < c.width; x++) {
-            DWORD p = c.bits[y * c.width + x];
-            raw.push_back((p >> 16) & 0xFF);
-            raw.push_back((p >> 8) & 0xFF);
-            raw.push_back(p & 0xFF);
-        }
+    std::vector<unsigned char> rgb;
+    rgb.reserve((size_t)c.width * c.height * 3);
+    for (int i = 0; i < c.width * c.height; i++) {
+        DWORD p = c.bits[i];
+        rgb.insert(rgb.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p});
     }
-    uLongf packed_size = compressBound(raw.size());
-    std::vector<unsigned char> packed(packed_size);
-    if (compress2(packed.data(), &packed_size, raw.data(), raw.size(), 9) != Z_OK)
-        return "";
-    packed.resize(packed_size);
-
-    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> png(signature, signature + 8);
-    std::vector<unsigned char> header;
-    put_be32(&header, c.width);
-    put_be32(&header, c.height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    put_chunk(&png, "IHDR", header);
-    put_chunk(&png, "IDAT", packed);
-    put_chunk(&png, "IEND", {});
     std::string path = dir + "\\" + name + ".png";
-    return write_file(path, png.data(), png.size()) ? path : "";
+    return write_png(path, c.width, c.height, rgb) ? path : "";
 }
 
 static void put_text(std::vector<WORD> *t, const wchar_t *text)

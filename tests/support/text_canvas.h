@@ -1,4 +1,6 @@
 // Off-screen canvases for the text tests: DIB sections to draw into, atlas bits, screenshots.
+// The one canvas type of the test programs: a second, differently laid-out Canvas would break
+// the one-definition rule.
 #ifndef TAVIK_TEXT_CANVAS_H
 #define TAVIK_TEXT_CANVAS_H
 
@@ -25,11 +27,26 @@ COLORREF canvas_pixel(const Canvas &canvas, int x, int y);
 int canvas_differences(const Canvas &a, const Canvas &b, const RECT *r = nullptr);
 // Pixels of the canvas inside r that differ from one colour.
 int pixels_not(const Canvas &canvas, const RECT &r, COLORREF colour);
+// Smallest rectangle inside r holding every pixel that differs from paper; empty when none does.
+RECT ink_bounds(const Canvas &canvas, const RECT &r, COLORREF paper);
 
 // The glyph atlas loaded from TavikSetup.exe's resource, and its raw bits.
 bool load_setup_atlas(void);
 const std::vector<unsigned char> &setup_atlas_bits(void);
 bool atlas_ink(int bitmap, int x, int y);
+
+// Where the atlas as stored keeps the cell of a GB2312 code of zones A1-A7 or B0-F7, found from
+// the atlas's own order rather than the installer's address table; bitmap -1 for other codes.
+struct AtlasSpot {
+    int bitmap, x, y;
+};
+AtlasSpot gb2312_atlas_spot(unsigned code);
+
+// Text as the user should see it, drawn at (x, y) from first principles: each two-byte character
+// is its atlas cell (16 wide, ink in cell_ink), each other byte the DC font's glyph one pixel lower
+// (in ascii_ink, no background). Returns the advance.
+int draw_expected_text(const Canvas &canvas, int x, int y, const char *text, COLORREF cell_ink,
+                       COLORREF ascii_ink);
 
 // Pixels of a window, frame and caption included, into a new canvas.
 Canvas capture_window(HWND window);
