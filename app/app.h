@@ -5,6 +5,8 @@
 #include <windows.h>
 
 void restrict_dll_search(void);
+// The progress bar's class, from the system folder's COMCTL32 only; 1 when it is registered.
+int load_common_controls(void);
 void probe_environment(void);
 void find_module_dir(void);
 // The Enter-key rule applied to one message; returns 1 when it was consumed.

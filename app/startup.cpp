@@ -62,9 +62,10 @@ int apply_enter_key(const MSG *msg)
         id = (int)GetWindowLongPtrA(focus, GWLP_ID);
     }
     int drop = 0;
-    int command = enter_key_command(focus != NULL, class_name, (unsigned long)style, id,
-                                    g_state.default_command, &drop);
-    PostMessageA(g_state.wizard_window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    int command = enter_key_command((unsigned long)msg->lParam, focus != NULL, class_name,
+                                    (unsigned long)style, id, g_state.default_command, &drop);
+    if (command)
+        PostMessageA(g_state.wizard_window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
     return drop;
 }
 
@@ -100,8 +101,7 @@ int run_installer(HINSTANCE instance)
         return atlas == ATLAS_NO_GDI ? 0 : 1;
     }
 
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    load_common_controls();
 
     g_state.wizard_page = 0;
     g_state.app_icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));

@@ -27,9 +27,14 @@ int module_dir_from_path(char *out, size_t size, const char *path)
     return 1;
 }
 
-int enter_key_command(int has_focus, const char *class_name, unsigned long style, int control_id,
-                      int default_command, int *drop)
+int enter_key_command(unsigned long key_flags, int has_focus, const char *class_name, unsigned long style,
+                      int control_id, int default_command, int *drop)
 {
+    // One press, one page: a held Enter must not walk on through the wizard.
+    if (key_flags & (1ul << 30)) {
+        *drop = 1;
+        return 0;
+    }
     *drop = 0;
     // Check boxes, radio and three-state buttons: the forward button.
     if (has_focus && class_name && strcasecmp(class_name, "button") == 0 &&

@@ -2,11 +2,11 @@
 #include "bench.h"
 
 #include <commctrl.h>
-#include <io.h>
 #include <stdlib.h>
 
 #include "install/install.h"
 #include "install/manifest.h"
+#include "install/replace.h"
 #include "resources/ids.h"
 #include "base/base.h"
 #include "app/app.h"
@@ -16,6 +16,11 @@
 static InstallRequest request;
 static char module_folder[PATH_SIZE], windows_folder[PATH_SIZE];
 static HWND progress_bar;
+
+// One staged file of the instrumented pass.
+struct StagedFile {
+    char path[PATH_SIZE];
+};
 
 // As the wizard shows progress: the bar repaints at once, since the run holds the message loop.
 static void show_progress(void *context, int position)
@@ -87,7 +92,7 @@ static int write_floor_file(const char *path, const unsigned char *data, unsigne
 
 int run_floor(const std::string &folder)
 {
-    unsigned char *buffer = (unsigned char *)malloc(SCRATCH_SIZE);
+    unsigned char *buffer = (unsigned char *)malloc(FLOOR_BUFFER_SIZE);
     if (!buffer)
         return 0;
     int ok = 1;
@@ -97,7 +102,7 @@ int run_floor(const std::string &folder)
             continue;
         unsigned long size = 0;
         char path[PATH_SIZE];
-        if (!inflate_payload(request.payload, entry->id, buffer, SCRATCH_SIZE, &size) ||
+        if (!inflate_payload(request.payload, entry->id, buffer, FLOOR_BUFFER_SIZE, &size) ||
             !format_text(path, sizeof(path), "%s\\%s", folder.c_str(), entry->file_name) ||
             !write_floor_file(path, buffer, size))
             ok = 0;
@@ -118,49 +123,22 @@ static void set_progress(HWND bar, int position)
     UpdateWindow(bar);
 }
 
-// What write_install_file does around the write of a new file: the existence
-// check before it, and reading and setting the requested bits after it.
-static double existence_check_seconds(const char *path)
-{
-    char absent[PATH_SIZE];
-    if (!format_text(absent, sizeof(absent), "%s.absent", path))
-        return 0;
-    double start = now_seconds();
-    (void)_access(absent, 0);
-    return now_seconds() - start;
-}
-
-static void attribute_calls(const char *path, int read_only, int hidden, PhaseTimes *times)
-{
-    if (!read_only && !hidden)
-        return;
-    double start = now_seconds();
-    DWORD attributes = GetFileAttributesA(path);
-    double read = now_seconds();
-    times->attribute_reads += read - start;
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (hidden)
-        SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_HIDDEN);
-    if (read_only)
-        SetFileAttributesA(path, attributes | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | FILE_ATTRIBUTE_READONLY);
-    times->attribute_sets += now_seconds() - read;
-}
-
-// The same bytes written the floor's way into side, for comparison; not part of the run.
-static double floor_twin_seconds(const std::string &side, const char *file_name, const unsigned char *data,
-                                 unsigned long size)
+// The same file made the floor's way into side, for comparison; not part of the run.
+static double floor_twin_seconds(const std::string &side, const ManifestEntry *entry, unsigned char *buffer)
 {
     char twin[PATH_SIZE];
-    if (!format_text(twin, sizeof(twin), "%s\\%s", side.c_str(), file_name))
+    unsigned long size = 0;
+    if (!format_text(twin, sizeof(twin), "%s\\%s", side.c_str(), entry->file_name))
         return 0;
     double start = now_seconds();
-    write_floor_file(twin, data, size);
+    if (inflate_payload(request.payload, entry->id, buffer, FLOOR_BUFFER_SIZE, &size))
+        write_floor_file(twin, buffer, size);
     return now_seconds() - start;
 }
 
-static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &side, int order,
-                          PhaseTimes *times)
+// The run's staging: every file inflated in chunks into a new temporary file and flushed.
+static int stage_timed(HWND bar, unsigned char *buffer, unsigned char *floor_buffer, StagedFile *staged,
+                       const std::string &side, int order, PhaseTimes *times)
 {
     int ok = 1;
     for (int i = 0; i < manifest_rows; i++) {
@@ -171,28 +149,64 @@ static int lay_down_timed(HWND bar, unsigned char *scratch, const std::string &s
             times->progress += now_seconds() - start;
             continue;
         }
-        unsigned long size = 0;
-        int inflated = inflate_payload(request.payload, entry->id, scratch, SCRATCH_SIZE, &size);
-        times->inflate += now_seconds() - start;
-        char path[PATH_SIZE];
-        if (!inflated || !format_text(path, sizeof(path), "%s\\%s", request.folder, entry->file_name)) {
-            ok = 0;
-            continue;
-        }
         // Whichever write comes second finds more dirty pages ahead of it: take turns.
         int twin_first = (i + order) % 2;
         if (twin_first)
-            times->floor_write += floor_twin_seconds(side, entry->file_name, scratch, size);
-        double check = existence_check_seconds(path);
+            times->floor_write += floor_twin_seconds(side, entry, floor_buffer);
+        char tag[16];
+        format_text(tag, sizeof(tag), "%d", i);
         start = now_seconds();
-        if (!write_install_file(request.folder, entry->file_name, scratch, size, 0, 0))
+        if (stage_payload(request.payload, entry->id, request.folder, tag, buffer, staged[i].path,
+                          sizeof(staged[i].path), &request.report) != STAGE_OK)
             ok = 0;
-        times->write += now_seconds() - start - check;
-        times->existence += check;
-        attribute_calls(path, entry->read_only, entry->hidden, times);
+        times->stage += now_seconds() - start;
         if (!twin_first)
-            times->floor_write += floor_twin_seconds(side, entry->file_name, scratch, size);
+            times->floor_write += floor_twin_seconds(side, entry, floor_buffer);
     }
+    return ok;
+}
+
+// The in-use probe, then the marker, the removal pass and the moves, as the run makes them.
+static int commit_timed(StagedFile *staged, PhaseTimes *times)
+{
+    char path[PATH_SIZE];
+    double start = now_seconds();
+    for (int i = 0; i < manifest_rows; i++)
+        if (staged[i].path[0] &&
+            format_text(path, sizeof(path), "%s\\%s", request.folder, manifest[i].file_name))
+            (void)destination_state(path);
+    times->probe += now_seconds() - start;
+
+    char marker[PATH_SIZE];
+    start = now_seconds();
+    int ok = format_text(marker, sizeof(marker), "%s\\~tvkinstall.mark", request.folder);
+    HANDLE file = ok ? CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL)
+                     : INVALID_HANDLE_VALUE;
+    ok = file != INVALID_HANDLE_VALUE && finish_temporary(file);
+    times->checks += now_seconds() - start;
+
+    start = now_seconds();
+    for (int i = 0; i < 64; i++)
+        if (user_dictionary_path(path, sizeof(path), request.folder, i))
+            remove_own_file(path);
+    times->removal += now_seconds() - start;
+
+    start = now_seconds();
+    for (int i = 0; i < manifest_rows; i++) {
+        const ManifestEntry *entry = &manifest[i];
+        if (!entry->id)
+            continue;
+        if (!staged[i].path[0] ||
+            !format_text(path, sizeof(path), "%s\\%s", request.folder, entry->file_name) ||
+            !commit_staged_file(staged[i].path, path, 0, entry->read_only, entry->hidden))
+            ok = 0;
+    }
+    times->move += now_seconds() - start;
+
+    start = now_seconds();
+    if (!remove_own_file(marker))
+        ok = 0;
+    times->checks += now_seconds() - start;
     return ok;
 }
 
@@ -200,30 +214,38 @@ int run_instrumented(const std::string &folder, const std::string &side, int ord
 {
     request.folder = folder.c_str();
     HWND bar = progress_bar;
+    unsigned char *floor_buffer = (unsigned char *)malloc(FLOOR_BUFFER_SIZE);
     double start = now_seconds();
-    unsigned char *scratch = (unsigned char *)malloc(SCRATCH_SIZE);
+    unsigned char *buffer = (unsigned char *)malloc(STAGE_BUFFER_SIZE);
+    StagedFile *staged = (StagedFile *)calloc((size_t)manifest_rows, sizeof(StagedFile));
     times->allocation += now_seconds() - start;
-    if (!scratch)
+    if (!buffer || !staged || !floor_buffer) {
+        free(buffer);
+        free(staged);
+        free(floor_buffer);
         return 0;
+    }
+
+    char path[PATH_SIZE];
+    start = now_seconds();
+    if (format_text(path, sizeof(path), "%s\\", request.folder))
+        remove_leftovers(path);
+    times->checks += now_seconds() - start;
 
     start = now_seconds();
     ShowWindow(bar, SW_SHOW);
     set_progress(bar, 10);
     times->progress += now_seconds() - start;
 
-    char path[PATH_SIZE];
     start = now_seconds();
+    if (format_text(path, sizeof(path), "%s\\~tvkinstall.mark", request.folder))
+        (void)GetFileAttributesA(path);
     if (format_text(path, sizeof(path), "%s\\CiZuFlat.igb", request.folder))
-        (void)_access(path, 0);
-    times->existence += now_seconds() - start;
+        (void)GetFileAttributesA(path);
+    times->checks += now_seconds() - start;
 
-    start = now_seconds();
-    for (int i = 0; i < 64; i++)
-        if (user_dictionary_path(path, sizeof(path), request.folder, i))
-            remove_protected_file(path);
-    times->removal += now_seconds() - start;
-
-    int ok = lay_down_timed(bar, scratch, side, order, times);
+    int ok = stage_timed(bar, buffer, floor_buffer, staged, side, order, times);
+    ok = commit_timed(staged, times) && ok;
 
     start = now_seconds();
     update_config_file(request.folder, request.display_ok, request.force_language);
@@ -246,11 +268,13 @@ int run_instrumented(const std::string &folder, const std::string &side, int ord
 
     start = now_seconds();
     if (format_text(path, sizeof(path), "%sSCtrlSet%c.bin", request.module_dir, '1'))
-        (void)_access(path, 0);
-    times->existence += now_seconds() - start;
+        (void)GetFileAttributesA(path);
+    times->checks += now_seconds() - start;
 
     start = now_seconds();
-    free(scratch);
+    free(buffer);
+    free(staged);
     times->allocation += now_seconds() - start;
+    free(floor_buffer);
     return ok;
 }

@@ -39,7 +39,7 @@ HMODULE make_payload_set(HMODULE source, const std::string &path, double fractio
     DWORD n = GetModuleFileNameA(NULL, self, sizeof(self));
     if (n == 0 || n >= sizeof(self) || !CopyFileA(self, path.c_str(), FALSE))
         return NULL;
-    unsigned char *buffer = (unsigned char *)malloc(SCRATCH_SIZE);
+    unsigned char *buffer = (unsigned char *)malloc(FLOOR_BUFFER_SIZE);
     if (!buffer)
         return NULL;
     // UpdateResourceA may keep pointing at the data until EndUpdateResourceA.
@@ -49,7 +49,7 @@ HMODULE make_payload_set(HMODULE source, const std::string &path, double fractio
     int ok = update != NULL;
     for (size_t i = 0; ok && i < ids.size(); i++) {
         unsigned long size = 0;
-        if (!inflate_payload(source, ids[i], buffer, SCRATCH_SIZE, &size)) {
+        if (!inflate_payload(source, ids[i], buffer, FLOOR_BUFFER_SIZE, &size)) {
             ok = 0;
             break;
         }

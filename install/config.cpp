@@ -6,8 +6,7 @@
 #include "base/base.h"
 #include "install/ini_update.h"
 #include "install/install.h"
-
-static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+#include "install/replace.h"
 
 static int read_whole_file(const char *path, std::string *text)
 {
@@ -23,22 +22,21 @@ static int read_whole_file(const char *path, std::string *text)
     return ok;
 }
 
-// The new text goes to a temporary file first, so that a failed write never
-// leaves the products with half a configuration.
-static int replace_file(const char *path, const std::string &text)
+// The new text goes to a new temporary file beside the old one, which is replaced only once
+// the new one is whole on disk: a failed write never leaves the products with half a
+// configuration, and a link at the name is replaced, never written through.
+static int replace_text(const char *folder, const char *path, const std::string &text)
 {
-    char temp[PATH_SIZE];
-    if (!format_text(temp, sizeof(temp), "%s.tmp", path))
+    char prefix[PATH_SIZE], temp[PATH_SIZE];
+    if (!format_text(prefix, sizeof(prefix), "%s\\", folder))
         return 0;
-    remove_protected_file(temp);
-    FILE *file = fopen(temp, "wb");
-    if (!file)
+    HANDLE file = create_temporary(prefix, "ini", temp, sizeof(temp));
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    size_t written = text.empty() ? 0 : fwrite(text.data(), 1, text.size(), file);
-    int closed = fclose(file) == 0;
-    if (written == text.size() && closed && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING))
+    int written = write_all(file, text.data(), text.size());
+    if (finish_temporary(file) && written && replace_file(temp, path))
         return 1;
-    remove_protected_file(temp);
+    remove_own_file(temp);
     return 0;
 }
 
@@ -50,16 +48,13 @@ int update_config_file(const char *folder, int display_ok, int force_language)
     DWORD original = GetFileAttributesA(path);
     if (original == INVALID_FILE_ATTRIBUTES || (original & FILE_ATTRIBUTE_DIRECTORY))
         return 1; // a missing file stays missing
-    if (original & PROTECT_BITS)
-        SetFileAttributesA(path, original & ~PROTECT_BITS);
 
+    // Written anew even when no value changes, so that the bits below land on a file of our own.
     std::string text;
-    if (read_whole_file(path, &text)) {
-        std::string updated = update_config_text(text, display_ok, force_language);
-        if (updated != text)
-            replace_file(path, updated);
+    if (read_whole_file(path, &text) &&
+        replace_text(folder, path, update_config_text(text, display_ok, force_language))) {
+        // The replacement is a new file: the original's other bits carry over to it.
+        protect_file(path, original & CARRIED_BITS, 1, 1);
     }
-    // The replacement is a new file: carry the original's other bits over to it.
-    protect_file(path, original & ~(PROTECT_BITS | FILE_ATTRIBUTE_NORMAL), 1, 1);
     return 1;
 }

@@ -43,15 +43,39 @@ struct InstallRequest {
 };
 
 // The whole run: files, configuration, shortcuts, the settings file. 1 when it got through.
+// Every file is staged (inflated, checked, flushed) beside its name before anything existing
+// changes; a damaged or missing stream, a full disk, or a required file in use ends the run with
+// nothing changed. A run cut short is repaired by the next one (see run.cpp).
 int run_install(const InstallRequest *request);
 
 // The longest name the run installs, so a folder can be checked for room first.
 size_t longest_installed_name(void);
 
-// Pieces of the run, each usable alone. Every file is inflated whole into a buffer of this size.
-#define SCRATCH_SIZE 0x3000000
+// Pieces of the run, each usable alone. A packed stream is inflated a chunk at a time through a
+// buffer of this size: no payload is too large, and none is held whole in memory.
+#define STAGE_BUFFER_SIZE 0x10000
+enum StageResult {
+    STAGE_OK,
+    STAGE_MISSING,     // the payload has no such stream
+    STAGE_DAMAGED,     // the stream fails its checksum, is cut short, or does not end where its resource ends
+    STAGE_NOT_WRITTEN, // the temporary file could not be made, or the disk took less than the whole file
+    STAGE_NO_MEMORY,
+};
+// Inflates the "TEXT" resource id of payload into a new temporary file of folder named after tag
+// ("~tvk<tag>.tmp" or a variant), flushed to disk and closed; its path goes to staged. Returns a
+// StageResult; on any other than STAGE_OK nothing is left behind. report may be null; its pump is
+// called every few chunks.
+int stage_payload(HMODULE payload, int resource_id, const char *folder, const char *tag,
+                  unsigned char *buffer, char *staged, size_t staged_size, const InstallCallbacks *report);
+// Moves a staged file over destination (whatever is at that name, a link included, is replaced,
+// never written through), then sets carried_bits and the protect bits asked for on it. 1 on success;
+// on failure the staged file is still there and the destination as it was.
+int commit_staged_file(const char *staged, const char *destination, unsigned long carried_bits,
+                       int set_read_only, int set_hidden);
+// Staged and committed in one: folder\file_name is replaced whole, or left as it was. The old
+// file's archive, system and not-indexed bits carry over.
 int extract_payload(HMODULE payload, int resource_id, const char *folder, const char *file_name,
-                    unsigned char *buffer, unsigned long capacity, int set_read_only, int set_hidden);
+                    int set_read_only, int set_hidden);
 int write_install_file(const char *folder, const char *file_name, const void *data, unsigned long size,
                        int set_read_only, int set_hidden);
 // Path of the index-th (0..63) stale user dictionary in folder, in removal order.

@@ -75,10 +75,9 @@ TEST(ChinesePaths, ATrailByte5CIsNoBackslashUnderCodePage936)
         int ends;
         const char *tidied;
     } rows[] = {
-        {"C:\\\x81\x5c", 0, "C:\\\x81\x5c"},
-        {"C:\\\x81\x5c\\", 1, "C:\\\x81\x5c"},
-        {"C:\\\xd6\xd0\\ ", 0, "C:\\\xd6\xd0"},
-        {"C:\\\xd6", 0, "C:\\\xd6"},
+        {"C:\\\x81\x5c", 0, "C:\\\x81\x5c"},     {"C:\\\x81\x5c\\", 1, "C:\\\x81\x5c"},
+        {"C:\\\xd6\xd0\\ ", 0, "C:\\\xd6\xd0"},  {"C:\\\xd6", 0, "C:\\\xd6"},
+        {"C:\\\x81\x5c. \\", 1, "C:\\\x81\x5c"}, // dots and blanks go, the trail byte stays
     };
     for (const auto &r : rows) {
         EXPECT_EQ(r.ends, ends_in_backslash(r.path)) << r.path;
@@ -86,5 +85,28 @@ TEST(ChinesePaths, ATrailByte5CIsNoBackslashUnderCodePage936)
         copy_text(path, sizeof(path), r.path);
         tidy_typed_path(path);
         EXPECT_STREQ(r.tidied, path) << r.path;
+    }
+}
+
+TEST(ChinesePaths, ATrailByte5CSplitsNoComponentWhenLookingForDevices)
+{
+    ASSERT_EQ(936u, GetACP());
+    struct {
+        const char *path;
+        int device, usable;
+    } rows[] = {
+        {"C:\\x\\\x81\x5cnul", 0, 1}, // one component: "\x81\x5c" then "nul"
+        {"C:\\x\\\x81\x5c\\nul", 1, 0},
+        {"C:\\\x81\x5c", 0, 1}, // ends in a character, not in an empty component
+        {"C:\\\x81\x5c\\con.txt", 1, 0},
+        {"C:\\\xd6\xd0\\\xce\xc4", 0, 1},
+        {"C:\\\xd6\xd0\\con.\xd6\xd0", 1, 0}, // the extension does not matter
+        {"C:\\\xd6\xd0\\\xd6\xd0"
+         "con",
+         0, 1},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(r.device, names_a_device(r.path)) << r.path;
+        EXPECT_EQ(r.usable, usable_folder_path(r.path)) << r.path;
     }
 }

@@ -4,6 +4,8 @@
 #include "install/ini_update.h"
 #include "install/install.h"
 #include "base/base.h"
+#include "support/e2e_driver.h"
+#include "support/e2e_faults.h"
 #include "support/tavik_test.h"
 
 static const DWORD RO = FILE_ATTRIBUTE_READONLY, HID = FILE_ATTRIBUTE_HIDDEN;
@@ -82,6 +84,8 @@ static const IniCase ini_cases[] = {
     {"GBK text and a lone CR stay as they were",
      "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=1\r\nUseBmpFont=1\r\n", 1, 0,
      "[UI_STR]\r\n键=值\r\r\n[Config]\r\nForceLanguage=0\r\nUseBmpFont=0\r\n"},
+    {"two CRs before the LF of a value line: both stay", "[Config]\r\nUseBmpFont=1\r\r\nForceLanguage=0\r\n",
+     1, 2, "[Config]\r\nUseBmpFont=0\r\r\nForceLanguage=2\r\n"},
     {"negative language number", "[Config]\r\nUseBmpFont=0\r\nForceLanguage=1\r\n", 0, -1,
      "[Config]\r\nUseBmpFont=1\r\nForceLanguage=-1\r\n"},
 };
@@ -143,7 +147,7 @@ TEST_F(ConfigFile, ShippedFileGrowsByExactlyNineteenBytes)
     EXPECT_EQ(before.size() + 19, text().size());
     EXPECT_EQ(expected, text());
     EXPECT_EQ(RO | HID, attributes_of(ini) & (RO | HID));
-    EXPECT_FALSE(file_exists(ini + ".tmp"));
+    EXPECT_EQ(std::vector<std::string>{"chipadui.ini"}, sorted_entries(dir));
 }
 
 TEST_F(ConfigFile, ExistingLinesAreRewrittenInPlace)
@@ -170,8 +174,7 @@ TEST_F(ConfigFile, EmptyFileAndFileWithoutConfigGetTheSection)
 TEST_F(ConfigFile, MissingFileStaysMissing)
 {
     EXPECT_EQ(1, update(0, 2));
-    EXPECT_FALSE(file_exists(ini));
-    EXPECT_FALSE(file_exists(ini + ".tmp"));
+    EXPECT_EQ(std::vector<std::string>(), sorted_entries(dir));
 }
 
 TEST_F(ConfigFile, EndsReadOnlyAndHiddenAndKeepsOtherBits)
@@ -214,17 +217,70 @@ TEST_F(ConfigFile, FileInUseLosesNoByte)
     EXPECT_EQ(1, update(0, 2));
     release_file(holder);
     EXPECT_EQ(before, text());
-    EXPECT_FALSE(file_exists(ini + ".tmp"));
+    EXPECT_EQ((std::vector<std::string>{"chipadui.ini", "chipadui.ini.held"}), sorted_entries(dir));
 }
 
-TEST_F(ConfigFile, StaleProtectedTemporaryFileIsReplacedAndRemoved)
+// Read but not replaceable (mapped into memory, which no open sees): the original keeps its
+// bytes and all its bits, and the new text goes nowhere.
+TEST_F(ConfigFile, OriginalKeepsItsBitsWhenItCannotBeReplaced)
 {
-    ASSERT_TRUE(write_file(ini + ".tmp", "left over"));
-    protect_file(ini + ".tmp", true, true);
+    const std::string before = "[Config]\r\nUseBmpFont=0\r\n";
+    ASSERT_TRUE(write_file(ini, before));
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_SYSTEM);
+    protect_file(ini, true, true);
+    HANDLE file = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    HANDLE mapping = CreateFileMappingA(file, NULL, PAGE_READONLY, 0, 0, NULL);
+    CloseHandle(file);
+    ASSERT_TRUE(mapping);
+    const void *view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(1, update(0, 2));
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    EXPECT_EQ(before, text());
+    EXPECT_EQ(RO | HID | FILE_ATTRIBUTE_SYSTEM, attributes_of(ini) & (RO | HID | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(std::vector<std::string>{"chipadui.ini"}, sorted_entries(dir));
+}
+
+// A temporary name already taken is left as it is; another is used.
+TEST_F(ConfigFile, TakenTemporaryNameIsLeftAlone)
+{
+    ASSERT_TRUE(write_file(dir + "\\~tvkini.tmp", "left over"));
     ASSERT_TRUE(write_file(ini, "[Config]\r\nUseBmpFont=0\r\n"));
     EXPECT_EQ(1, update(1, 2));
     EXPECT_EQ("[Config]\r\nUseBmpFont=0\r\n\r\nForceLanguage=2\r\n", text());
-    EXPECT_FALSE(file_exists(ini + ".tmp"));
+    std::vector<unsigned char> kept = read_file(dir + "\\~tvkini.tmp");
+    EXPECT_EQ("left over", std::string(kept.begin(), kept.end()));
+    EXPECT_EQ((std::vector<std::string>{"chipadui.ini", "~tvkini.tmp"}), sorted_entries(dir));
+}
+
+// A link at the name is replaced by a file of its own; what it pointed at keeps its bytes and
+// bits, even when no value changes.
+TEST_F(ConfigFile, LinkIsReplacedNotWrittenThrough)
+{
+    struct {
+        const char *before, *after;
+    } rows[] = {{"[Config]\r\nUseBmpFont=0\r\n", "[Config]\r\nUseBmpFont=1\r\n\r\nForceLanguage=2\r\n"},
+                {"[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n",
+                 "[Config]\r\nUseBmpFont=1\r\nForceLanguage=2\r\n"}};
+    for (const auto &r : rows) {
+        const char *before = r.before;
+        SCOPED_TRACE(before);
+        std::string outside = fresh_dir("config-link-target") + "\\products.ini";
+        ASSERT_TRUE(write_file(outside, before));
+        protect_file(outside, false, false);
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini.c_str());
+        ASSERT_TRUE(make_host_link(ini, outside));
+        ASSERT_EQ(before, text()) << "the link does not lead outside";
+        EXPECT_EQ(1, update(0, 2));
+        std::vector<unsigned char> target = read_file(outside);
+        EXPECT_EQ(before, std::string(target.begin(), target.end()));
+        EXPECT_EQ(0u, attributes_of(outside) & (RO | HID));
+        EXPECT_EQ(r.after, text());
+        EXPECT_EQ(RO | HID, attributes_of(ini) & (RO | HID));
+    }
 }
 
 TEST_F(ConfigFile, TooLongFolderTouchesNothing)

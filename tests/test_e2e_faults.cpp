@@ -136,14 +136,15 @@ TEST_F(Faults, ReadOnlyFolderEndsWithTheFailureMessageAndNothingInstalled)
     expect_no_shortcuts();
 }
 
-// A copy of the installer with one payload stream damaged in its middle.
-TEST_F(Faults, DamagedStreamRequiredFailsOptionalIsLeftOutAndNeverWritten)
+// A copy of the installer with one payload stream damaged in its middle: a damaged download,
+// whichever file it strikes. The failure message, and nothing installed: the folder the wizard
+// made for the run is gone again.
+TEST_F(Faults, DamagedStreamOfARequiredOrOptionalFileEndsWithNothingInstalled)
 {
     struct {
         int id;
         const char *name;
-        bool required;
-    } rows[] = {{131, "gbkflat.dic", true}, {203, "tips.txt", false}};
+    } rows[] = {{131, "gbkflat.dic"}, {203, "tips.txt"}};
     for (const auto &r : rows) {
         SCOPED_TRACE(r.name);
         remove_installer_shortcuts();
@@ -161,25 +162,16 @@ TEST_F(Faults, DamagedStreamRequiredFailsOptionalIsLeftOutAndNeverWritten)
         ASSERT_FALSE(setup_payload(r.id).empty());
 
         std::string dir = fresh_target(std::string("damaged-") + r.name, "Tavik");
+        std::string parent = dir.substr(0, dir.rfind('\\'));
         ASSERT_NO_FATAL_FAILURE(start(exe));
         ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
         StepOutcome out = install_to_end(&setup, IDC_MSG_YES, std::string("faults-damaged-") + r.name);
         end_setup(&setup);
         ASSERT_TRUE(out.final_seen) << "no final message";
+        EXPECT_TRUE(is_failure(out.final_message)) << out.final_message.english;
         EXPECT_TRUE(out.exited && out.exit_code == 0);
-        EXPECT_FALSE(file_exists(dir + "\\" + r.name)) << "a file from a stream that does not inflate";
-        if (r.required) {
-            EXPECT_TRUE(is_failure(out.final_message)) << out.final_message.english;
-            // Only "pykeys.dic" comes before it; it is whole. Nothing after it, no shortcuts.
-            EXPECT_EQ(1, expect_present_files_whole(dir));
-            EXPECT_EQ((std::vector<std::string>{"doc", "pykeys.dic"}), sorted_entries(dir));
-            expect_no_shortcuts();
-        } else {
-            EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
-            expect_files_except(dir, {"doc"}, {r.name});
-            expect_config(dir, '0', 0);
-            expect_shortcuts(dir, english_names, true, true);
-        }
+        EXPECT_EQ(std::vector<std::string>(), sorted_entries(parent)) << "the new folder is left behind";
+        expect_no_shortcuts();
         EXPECT_EQ(std::vector<std::string>{"TavikSetup.exe"}, sorted_entries(media));
     }
 }
@@ -229,16 +221,25 @@ TEST_F(Faults, TruncatedInstallerNeverClaimsSuccess)
     EXPECT_FALSE(file_exists("C:\\Tavik"));
 }
 
+// Names a run left in a folder that are no installed file's: its temporary files and its marker.
+static std::vector<std::string> run_leftovers(const std::string &dir)
+{
+    std::vector<std::string> left;
+    for (const std::string &name : sorted_entries(dir))
+        if (name.size() > 4 && lstrcmpiA(name.substr(0, 4).c_str(), "~tvk") == 0)
+            left.push_back(name);
+    return left;
+}
+
 // The installer killed while its bar stands between 20 and 90, then run again into the same folder.
-// If the old-word-base question comes, Yes is the right answer: that "old" word base is the broken
-// run's own copy of the new one, and only replacing it makes sure it is whole.
-TEST_F(Faults, InstallKilledMidRunIsCompletedByTheNextRun)
+// Killed while it stages, it leaves no file under a real name, only temporary files, and no
+// word base that the next run could offer to keep; that run clears them and ends whole.
+TEST_F(Faults, InstallKilledMidRunLeavesNoCutShortFileAndIsCompletedByTheNextRun)
 {
     struct {
         const char *what;
         int from; // kill at the first reading from this position up to 89
-        bool question;
-    } rows[] = {{"early", 20, false}, {"after the word base", 70, true}};
+    } rows[] = {{"early", 20}, {"late", 70}};
     for (const auto &r : rows) {
         SCOPED_TRACE(r.what);
         remove_installer_shortcuts();
@@ -264,21 +265,49 @@ TEST_F(Faults, InstallKilledMidRunIsCompletedByTheNextRun)
         ASSERT_TRUE(wait_exit(&setup, 10000, &code));
         EXPECT_EQ(255u, code);
         end_setup(&setup);
-        // Broken off: files were being laid down, the run never came to its message.
-        EXPECT_TRUE(file_exists(dir + "\\pykeys.dic"));
+        // Broken off while staging: files under temporary names only, none cut short under its own.
         EXPECT_TRUE(file_exists(dir + "\\doc"));
+        EXPECT_EQ(0, expect_present_files_whole(dir)) << "killed at " << killed_at;
+        std::vector<std::string> left = run_leftovers(dir);
+        EXPECT_FALSE(left.empty()) << "killed at " << killed_at << ": nothing staged";
+        EXPECT_EQ(left.size() + 1, sorted_entries(dir).size()) << "more than \"doc\" and temporary files";
 
         ASSERT_NO_FATAL_FAILURE(start());
         ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
         StepOutcome out = install_to_end(&setup, IDC_MSG_YES, "");
         ASSERT_TRUE(out.final_seen) << "no final message";
-        EXPECT_EQ(r.question, out.question) << "killed at " << killed_at;
+        EXPECT_FALSE(out.question) << "killed at " << killed_at;
         EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
         EXPECT_TRUE(out.exited && out.exit_code == 0);
         expect_installed_files(dir, {"doc"});
         expect_config(dir, '0', 0);
         expect_shortcuts(dir, english_names, true, true);
     }
+}
+
+// A run cut short while it moved its files over theirs leaves its marker beside a word base that
+// may be half old and half new: the next run does not offer to keep it, and replaces it.
+TEST_F(Faults, MarkerOfARunCutShortWhileMovingMeansTheWordBaseIsReplacedUnasked)
+{
+    remove_installer_shortcuts();
+    std::string dir = fresh_dir("faults-marker");
+    for (const char *name : {"CiZuFlat.igb", "pxcizudic.idx", "pycizudic.idx", "py2_3ZiCi1stZuMu.idx"}) {
+        std::string text = std::string("\x80 earlier ") + name; // the index marked: one to keep
+        ASSERT_TRUE(write_file(dir + "\\" + name, text));
+    }
+    ASSERT_TRUE(write_file(dir + "\\~tvkinstall.mark", ""));
+    ASSERT_TRUE(write_file(dir + "\\~tvk40.tmp", "cut sh"));
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(walk_with_path(&setup, dir, true, false)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_NO, "faults-marker");
+    ASSERT_TRUE(out.final_seen) << "no final message";
+    EXPECT_FALSE(out.question);
+    EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
+    EXPECT_TRUE(out.exited && out.exit_code == 0);
+    // The folder existed: no "doc"; the marker and the temporary file are gone.
+    expect_installed_files(dir, {});
+    expect_config(dir, '0', 0);
+    expect_shortcuts(dir, english_names, true, false);
 }
 
 // Nothing is written outside the destination, the three shortcut folders and the settings file

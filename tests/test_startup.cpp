@@ -51,7 +51,10 @@ TEST(ModuleDir, RealProcessPathEndsInBackslash)
 
 TEST(EnterKey, PushButtonsClickThemselvesOtherControlsClickForward)
 {
+    // lParam of a first key-down: repeat count 1, the Enter scan code; a held key sets bit 30.
+    const unsigned long first = 0x001C0001, held = 0x401C0001;
     struct {
+        unsigned long flags;
         int focus;
         const char *cls;
         unsigned long style;
@@ -59,25 +62,35 @@ TEST(EnterKey, PushButtonsClickThemselvesOtherControlsClickForward)
         int command;
         int drop;
     } rows[] = {
-        {1, "Button", BS_OWNERDRAW, 3, 3, 1},
-        {1, "BUTTON", BS_PUSHBUTTON, 2, 2, 1},
-        {1, "button", BS_DEFPUSHBUTTON | WS_TABSTOP, 1003, 1003, 1},
-        {1, "Button", BS_CHECKBOX, 1004, 1001, 0},
-        {1, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 1007, 1001, 0},
-        {1, "Button", BS_RADIOBUTTON, 9, 1001, 0},
-        {1, "Button", BS_3STATE, 9, 1001, 0},
-        {1, "Button", BS_AUTO3STATE, 9, 1001, 0},
-        {1, "Button", BS_AUTORADIOBUTTON, 9, 1001, 0},
-        {1, "Button", BS_GROUPBOX, 1015, 1015, 1},
-        {1, "Edit", ES_AUTOHSCROLL, 1002, 1001, 0},
-        {1, "buttonx", BS_PUSHBUTTON, 5, 1001, 0},
-        {0, "", 0, 0, 1001, 0},
+        {first, 1, "Button", BS_OWNERDRAW, 3, 3, 1},
+        {first, 1, "BUTTON", BS_PUSHBUTTON, 2, 2, 1},
+        {first, 1, "button", BS_DEFPUSHBUTTON | WS_TABSTOP, 1003, 1003, 1},
+        {first, 1, "Button", BS_CHECKBOX, 1004, 1001, 0},
+        {first, 1, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 1007, 1001, 0},
+        {first, 1, "Button", BS_RADIOBUTTON, 9, 1001, 0},
+        {first, 1, "Button", BS_3STATE, 9, 1001, 0},
+        {first, 1, "Button", BS_AUTO3STATE, 9, 1001, 0},
+        {first, 1, "Button", BS_AUTORADIOBUTTON, 9, 1001, 0},
+        {first, 1, "Button", BS_GROUPBOX, 1015, 1015, 1},
+        {first, 1, "Edit", ES_AUTOHSCROLL, 1002, 1001, 0},
+        {first, 1, "buttonx", BS_PUSHBUTTON, 5, 1001, 0},
+        {first, 0, "", 0, 0, 1001, 0},
+        // Alt held (bit 29) or a large repeat count is still a first press.
+        {0x201C0001, 1, "Button", BS_OWNERDRAW, 1001, 1001, 1},
+        {0x001C0005, 1, "Edit", ES_AUTOHSCROLL, 1002, 1001, 0},
+        // A held key: nothing posted, nothing passed on, wherever the focus is.
+        {held, 1, "Button", BS_OWNERDRAW, 1001, 0, 1},
+        {held, 1, "Button", BS_OWNERDRAW, 3, 0, 1},
+        {held, 1, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 1007, 0, 1},
+        {held, 1, "Edit", ES_AUTOHSCROLL, 1002, 0, 1},
+        {held, 0, "", 0, 0, 0, 1},
+        {0x40000001, 1, "Button", BS_OWNERDRAW, 1001, 0, 1},
     };
     for (const auto &r : rows) {
         int drop = -1;
-        EXPECT_EQ(r.command, enter_key_command(r.focus, r.cls, r.style, r.id, 1001, &drop))
-            << r.cls << " " << r.id;
-        EXPECT_EQ(r.drop, drop) << r.cls << " " << r.id;
+        EXPECT_EQ(r.command, enter_key_command(r.flags, r.focus, r.cls, r.style, r.id, 1001, &drop))
+            << r.cls << " " << r.id << " flags " << std::hex << r.flags;
+        EXPECT_EQ(r.drop, drop) << r.cls << " " << r.id << " flags " << std::hex << r.flags;
     }
 }
 
@@ -95,11 +108,14 @@ TEST(EnterKey, RealControlsPostTheRightCommand)
         CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE, 0, 60, 50, 20, owner, (HMENU)1002, NULL, NULL);
     ShowWindow(owner, SW_SHOW);
     g_state.wizard_window = owner;
+    const LPARAM held = 0x401C0001;
     struct {
         HWND focus;
-        int command;
+        LPARAM flags;
+        int command; // 0: nothing posted
         int dropped;
-    } rows[] = {{back, 3, 1}, {check, 1001, 0}, {edit, 1001, 0}};
+    } rows[] = {{back, 1, 3, 1},    {check, 1, 1001, 0}, {edit, 1, 1001, 0},
+                {back, held, 0, 1}, {check, held, 0, 1}, {edit, held, 0, 1}};
     for (const auto &r : rows) {
         SetFocus(r.focus);
         ASSERT_EQ(r.focus, GetFocus());
@@ -110,13 +126,16 @@ TEST(EnterKey, RealControlsPostTheRightCommand)
         key.hwnd = r.focus;
         key.message = WM_KEYDOWN;
         key.wParam = VK_RETURN;
-        EXPECT_EQ(r.dropped, apply_enter_key(&key));
+        key.lParam = r.flags;
+        EXPECT_EQ(r.dropped, apply_enter_key(&key)) << r.command << " flags " << r.flags;
         MSG posted;
-        ASSERT_TRUE(PeekMessageA(&posted, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-        EXPECT_EQ(r.command, LOWORD(posted.wParam));
-        EXPECT_EQ(0, HIWORD(posted.wParam));
-        EXPECT_EQ(0, posted.lParam);
-        EXPECT_FALSE(PeekMessageA(&posted, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        if (r.command) {
+            ASSERT_TRUE(PeekMessageA(&posted, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+            EXPECT_EQ(r.command, LOWORD(posted.wParam));
+            EXPECT_EQ(BN_CLICKED, HIWORD(posted.wParam));
+            EXPECT_EQ(0, posted.lParam);
+        }
+        EXPECT_FALSE(PeekMessageA(&posted, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE)) << "flags " << r.flags;
     }
     MSG other = {};
     other.hwnd = edit;

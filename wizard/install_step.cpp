@@ -53,25 +53,58 @@ static long long read_counter(long long *frequency)
     return (long long)GetTickCount64();
 }
 
+// While the step holds the thread the wizard still paints, answers the system and can be
+// dragged by its caption, but no key or click reaches it: a press on a hidden button, the
+// close box or the system menu must not act half-way through the run.
+static int is_dropped_input(const MSG *msg)
+{
+    UINT m = msg->message;
+    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST))
+        return 1;
+    if (m == WM_NCLBUTTONDOWN)
+        return msg->wParam != HTCAPTION;
+    if (m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK)
+        return 1;
+    // A close chosen from the task bar comes posted as this command.
+    return m == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE;
+}
+
+// Windows marks a window that reads no messages for 5 seconds as not responding and offers
+// to close it, which would cut the run short.
+static void pump_messages(void *context)
+{
+    (void)context;
+    MSG msg;
+    // Bounded, so that a window that keeps repainting cannot hold the run here.
+    for (int n = 0; n < 256 && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE); n++)
+        if (!is_dropped_input(&msg))
+            DispatchMessageA(&msg);
+}
+
 static void wait_since(long long start, long long frequency, unsigned long minimum_ms)
 {
     for (;;) {
+        pump_messages(NULL);
         long long unused;
         long long now = read_counter(&unused);
         unsigned long left = wait_left_ms(start, now, frequency, minimum_ms);
         if (left == 0)
             return;
-        Sleep(left < 50 ? left : 50);
+        // Sleeps until a message comes or the time is up; messages left by the bounded pump
+        // count as well.
+        MsgWaitForMultipleObjectsEx(0, NULL, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
-// The engine's callbacks: the bar repaints at once, since the run holds the message loop.
+// The engine's callbacks. The bar repaints at once, and the wizard's messages are handled
+// here too for engines that call the pump only rarely.
 static void show_progress(void *context, int position)
 {
     HWND bar = GetDlgItem((HWND)context, IDC_PROGRESS);
     ShowWindow(bar, SW_SHOW);
     SendMessageA(bar, PBM_SETPOS, position, 0);
     UpdateWindow(bar);
+    pump_messages(context);
 }
 
 static int ask_replace_old_word_base(void *context)
@@ -115,7 +148,7 @@ static int run_engine(HWND dialog)
         .want_desktop_icon = g_state.want_desktop_icon,
         .want_auto_start = g_state.want_auto_start,
         .folder_is_new = g_state.created_install_dir,
-        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice, NULL},
+        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice, pump_messages},
     };
     return run_install(&request);
 }

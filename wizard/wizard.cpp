@@ -156,7 +156,10 @@ static void command(HWND dialog, int id)
         }
         break;
     case IDC_CANCEL:
-        g_state.wizard_page = -1;
+        // Cancel, Escape and the close box end the wizard only between pages, never half-way
+        // through the install step.
+        if (on_page)
+            g_state.wizard_page = -1;
         break;
     case IDC_BROWSE:
         if (on_page)
@@ -199,7 +202,18 @@ INT_PTR CALLBACK wizard_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
         return TRUE;
     }
     case WM_COMMAND:
-        command(dialog, LOWORD(wparam));
+        // A double-click on an owner-drawn button notifies BN_CLICKED and then BN_DOUBLECLICKED:
+        // one press, one command.
+        if (HIWORD(wparam) == BN_CLICKED)
+            command(dialog, LOWORD(wparam));
+        return FALSE;
+    case WM_SETCURSOR:
+        // The install step pumps the wizard's messages; the pointer stays the wait pointer over it.
+        if (g_state.wizard_page == 99 && IsWindowEnabled(dialog)) {
+            SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
         return FALSE;
     }
     return FALSE;

@@ -44,6 +44,9 @@ int choose_folder(HWND owner, char *out, size_t size);
 // its "doc" sub-folder when new; 0 after the folder message), the mouse pointer brought
 // onto the wizard, and the step itself up to its final message.
 int prepare_install_dir(HWND dialog);
+// The access list of a folder the installer makes, in sd and the DWORD-aligned acl space it
+// points to; 0 when the user cannot be read or the list does not fit.
+int build_folder_security(SECURITY_DESCRIPTOR *sd, ACL *acl, DWORD acl_size);
 void park_pointer(HWND dialog);
 void install_step(HWND dialog);
 

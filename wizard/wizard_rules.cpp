@@ -28,22 +28,167 @@ int drop_trailing_backslash(char *path)
     return 1;
 }
 
+// Offset just past the last character of path that is not one of the single-byte drop
+// characters.
+static size_t kept_length(const char *path, const char *drop)
+{
+    size_t kept = 0;
+    for (size_t i = 0, n; (n = path_char_size(path + i)) != 0; i += n)
+        if (n != 1 || !strchr(drop, path[i]))
+            kept = i + n;
+    return kept;
+}
+
 void tidy_typed_path(char *path)
 {
     size_t start = strspn(path, " \t");
     memmove(path, path + start, strlen(path + start) + 1);
-    // Blanks and backslashes at the end, as long as they end whole characters.
-    for (;;) {
-        long last = last_char_at(path);
-        if (last < 0 || (path[last] != ' ' && path[last] != '\t' && path[last] != '\\'))
+    // Windows drops trailing dots and blanks of the last component itself: "C:\Tavik." is
+    // made as "C:\Tavik", which is then the folder the files must name.
+    path[kept_length(path, " \t.\\")] = 0;
+}
+
+static int is_separator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+static int is_letter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+static int is_bare_drive(const char *path, size_t length)
+{
+    return length == 2 && is_letter(path[0]) && path[1] == ':';
+}
+
+// "\\?\", "\\.\" or "\??\" with either slash: the system hands such paths on without the
+// checks and changes ordinary paths get.
+static int starts_in_namespace(const char *path)
+{
+    if (is_separator(path[0]) && is_separator(path[1]) && (path[2] == '?' || path[2] == '.'))
+        return is_separator(path[3]);
+    return is_separator(path[0]) && path[1] == '?' && path[2] == '?' && is_separator(path[3]);
+}
+
+int path_to_resolve(char *out, size_t size, const char *typed)
+{
+    if (size)
+        out[0] = 0;
+    const char *from = typed + strspn(typed, " \t");
+    size_t length = kept_length(from, " \t");
+    if (!length || starts_in_namespace(from))
+        return 0;
+    int bare = is_bare_drive(from, length);
+    if (length + bare + 1 > size)
+        return 0;
+    memcpy(out, from, length);
+    if (bare)
+        out[length++] = '\\';
+    out[length] = 0;
+    return 1;
+}
+
+static char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
+
+static int same_letters(const char *name, const char *upper_name, size_t length)
+{
+    for (size_t i = 0; i < length; i++)
+        if (upper(name[i]) != upper_name[i])
+            return 0;
+    return 1;
+}
+
+static const char *const device_names[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+
+// A component of length bytes. Windows reads the name up to the first dot or colon without
+// its trailing blanks, so "nul.", "con .txt" and "aux  " are devices too, whatever the
+// extension is written in.
+static int is_device_component(const char *name, size_t length)
+{
+    size_t base = 0;
+    for (; base < length; base++) {
+        if (path_char_size(name + base) != 1)
+            return 0; // no device name has a two-byte character
+        if (name[base] == '.' || name[base] == ':')
             break;
-        path[last] = 0;
+    }
+    while (base > 0 && name[base - 1] == ' ')
+        base--;
+    for (const char *device : device_names)
+        if (strlen(device) == base && same_letters(name, device, base))
+            return 1;
+    if (base != 4 || !(same_letters(name, "COM", 3) || same_letters(name, "LPT", 3)))
+        return 0;
+    unsigned char number = (unsigned char)name[3];
+    // Code page 1252's superscripts one, two and three count as digits here.
+    return (number >= '0' && number <= '9') || number == 0xB9 || number == 0xB2 || number == 0xB3;
+}
+
+int names_a_device(const char *path)
+{
+    if (starts_in_namespace(path))
+        return 1;
+    size_t start = 0;
+    for (size_t i = 0;;) {
+        size_t n = path_char_size(path + i);
+        if (n == 0 || (n == 1 && is_separator(path[i]))) {
+            if (is_device_component(path + start, i - start))
+                return 1;
+            if (n == 0)
+                return 0;
+            start = i + 1;
+        }
+        i += n;
     }
 }
 
-int names_a_device(const char *full_path)
+int usable_folder_path(const char *path)
 {
-    return strncmp(full_path, "\\\\.\\", 4) == 0;
+    size_t i;
+    int need_components;
+    if (is_letter(path[0]) && path[1] == ':' && (path[2] == 0 || path[2] == '\\')) {
+        i = 2;
+        need_components = 0;
+    } else if (path[0] == '\\' && path[1] == '\\') {
+        i = 1;
+        need_components = 2; // server and share
+    } else {
+        return 0;
+    }
+    if (names_a_device(path))
+        return 0;
+    int components = 0;
+    while (path[i]) {
+        // A backslash, then one component up to the next.
+        i++;
+        size_t length = 0, n;
+        char last = 0; // the component's last byte when it is a whole character
+        while ((n = path_char_size(path + i)) != 0 && !(n == 1 && path[i] == '\\')) {
+            if (n == 1 && ((unsigned char)path[i] < 0x20 || strchr("<>:\"|?*/", path[i])))
+                return 0;
+            last = n == 1 ? path[i] : 0;
+            length += n;
+            i += n;
+        }
+        // Windows makes "a." as "a" at the end of a path and keeps a trailing blank inside one:
+        // the folder made would not be the folder named.
+        if (length == 0 || last == '.' || last == ' ')
+            return 0;
+        components++;
+    }
+    return components >= need_components;
+}
+
+int folder_for_calls(char *out, size_t size, const char *folder)
+{
+    if (is_bare_drive(folder, strlen(folder)))
+        return format_text(out, size, "%s\\", folder);
+    return format_text(out, size, "%s", folder);
 }
 
 int folder_leaves_room(const char *folder, size_t longest_name)

@@ -9,12 +9,29 @@
 int ends_in_backslash(const char *path);
 // Removes one trailing backslash; 1 when there was one.
 int drop_trailing_backslash(char *path);
-// Trims blanks around a typed path and drops its trailing backslashes, so that
-// "  C:\Tavik\ " becomes "C:\Tavik" and "C:\" becomes "C:".
+// Trims blanks around a full path and drops what Windows drops from its end, trailing
+// dots, blanks and backslashes, so that "  C:\Tavik. \ " becomes "C:\Tavik" and "C:\"
+// becomes "C:".
 void tidy_typed_path(char *path);
-// 1 for a full path in the device namespace, such as "\\.\NUL" for a typed "C:\x\nul":
-// a device is no folder to install into.
-int names_a_device(const char *full_path);
+// The typed path made ready to be resolved into a full path: blanks around it trimmed, and a
+// bare drive "C:", which alone names the current folder of that drive, made its root "C:\".
+// 0 (out empty) when nothing is left, when it does not fit, or when it is a path in the device
+// or object namespace ("\\?\", "\\.\", "\??\", with either kind of slash), which
+// no check of ordinary names covers.
+int path_to_resolve(char *out, size_t size, const char *typed);
+// 1 for a path in the device or object namespace, or with a component Windows takes for a
+// device whatever the folder: CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9 (also
+// with a superscript 1, 2 or 3) in any letter case, with or without an extension, trailing
+// dots or blanks ("nul.", "Con .txt", "lpt1.log").
+int names_a_device(const char *path);
+// 1 when a tidied full path can be the install folder: a drive or share path, no device, and
+// every component a name Windows keeps as it is, without a trailing dot or blank (which
+// Windows drops or keeps depending on where the component stands) and without < > : " | ? *
+// or control characters, so that the folder made is the folder named.
+int usable_folder_path(const char *path);
+// A folder path fit for system calls: a bare drive "C:" becomes "C:\", others are copied.
+// 0 (out empty) when it does not fit.
+int folder_for_calls(char *out, size_t size, const char *folder);
 // 1 when every installed name still fits in a 260-byte path under folder.
 int folder_leaves_room(const char *folder, size_t longest_name);
 // Appends a backslash unless path ends in one; 0 (path unchanged) when it would not fit.

@@ -215,14 +215,185 @@ bool focus_control(SetupProcess *setup, HWND dialog, int id)
     return focused_window(setup) == control;
 }
 
-void press_key(SetupProcess *setup, int vk)
+void hold_key(SetupProcess *setup, int vk, int repeats)
 {
     HWND target = focused_window(setup);
     if (!target)
         target = setup->wizard;
     UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
     PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16));
+    for (int i = 0; i < repeats; i++)
+        PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16) | 0x40000000u);
     PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void press_key(SetupProcess *setup, int vk)
+{
+    hold_key(setup, vk, 0);
+}
+
+void post_click(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    RECT r;
+    if (!control || !GetClientRect(control, &r))
+        return;
+    LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+bool xdotool(const std::string &arguments)
+{
+    // Wine starts a Unix program without a process handle to wait on: its shell leaves the
+    // exit status in a file, moved into place whole.
+    typedef char *(CDECL * UnixNameFn)(const WCHAR *);
+    UnixNameFn unix_name =
+        (UnixNameFn)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    std::string status = fresh_dir("xdotool") + "\\status";
+    WCHAR wide[MAX_PATH];
+    if (!unix_name || !MultiByteToWideChar(CP_ACP, 0, status.c_str(), -1, wide, MAX_PATH))
+        return false;
+    char *unix_status = unix_name(wide);
+    if (!unix_status)
+        return false;
+    std::string target = unix_status;
+    HeapFree(GetProcessHeap(), 0, unix_status);
+    std::string command = "/bin/sh -c \"xdotool " + arguments + "; echo $? >'" + target + ".new' && mv '" +
+                          target + ".new' '" + target + "'\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA("Z:\\bin\\sh", line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return false;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    ULONGLONG end = GetTickCount64() + 20000;
+    while (!file_exists(status)) {
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(POLL_MS);
+    }
+    std::vector<unsigned char> code = read_file(status);
+    return !code.empty() && code[0] == '0';
+}
+
+HCURSOR shown_cursor(void)
+{
+    CURSORINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetCursorInfo(&info) ? info.hCursor : NULL;
+}
+
+POINT window_centre(HWND window)
+{
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool find_hit_point(HWND window, int hit, POINT *at)
+{
+    RECT r;
+    if (!GetWindowRect(window, &r))
+        return false;
+    // The caption lies in the top rows of the frame; the middle of the run of points with
+    // that hit is well inside the part.
+    for (int y = r.top; y < r.top + 40 && y < r.bottom; y++) {
+        int first = -1, last = -1;
+        for (int x = r.left; x < r.right; x++) {
+            DWORD_PTR code = HTNOWHERE;
+            if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, CALL_TIMEOUT_MS,
+                                     &code))
+                return false;
+            if ((int)code == hit) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        if (first >= 0 && last - first >= 4) {
+            *at = POINT{(first + last) / 2, y + 4};
+            DWORD_PTR code = HTNOWHERE;
+            SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(at->x, at->y), SMTO_NORMAL,
+                                CALL_TIMEOUT_MS, &code);
+            if ((int)code == hit)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool answers_within(HWND window, DWORD timeout_ms, ULONGLONG *took_ms)
+{
+    ULONGLONG start = GetTickCount64();
+    DWORD_PTR result = 0;
+    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &result) != 0;
+    *took_ms = GetTickCount64() - start;
+    return answered;
+}
+
+static LRESULT CALLBACK cover_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    // Shown over other programs' windows without taking the activation from them.
+    if (message == WM_MOUSEACTIVATE)
+        return MA_NOACTIVATE;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool cover_rect(const RECT &rect, COLORREF colour, DWORD ms)
+{
+    static const char *const cls = "TavikTestCover";
+    HBRUSH brush = CreateSolidBrush(colour);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = cover_proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hbrBackground = brush;
+    wc.lpszClassName = cls;
+    UnregisterClassA(cls, wc.hInstance);
+    RegisterClassA(&wc);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, cls, "", WS_POPUP,
+                                 rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, NULL,
+                                 NULL, wc.hInstance, NULL);
+    bool seen = false;
+    if (cover) {
+        ShowWindow(cover, SW_SHOWNOACTIVATE);
+        UpdateWindow(cover);
+        ULONGLONG end = GetTickCount64() + ms;
+        for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+            MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)(end - now), QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+        LONG x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
+        std::vector<unsigned char> middle = screen_pixels(RECT{x, y, x + 1, y + 1});
+        seen = middle.size() == 3 && middle[0] == GetRValue(colour) && middle[1] == GetGValue(colour) &&
+               middle[2] == GetBValue(colour);
+        DestroyWindow(cover);
+    }
+    UnregisterClassA(cls, wc.hInstance);
+    DeleteObject(brush);
+    return seen;
+}
+
+std::vector<unsigned char> screen_pixels(const RECT &rect)
+{
+    int w = 0, h = 0;
+    std::vector<unsigned char> screen, out;
+    if (!capture_screen(&w, &h, &screen))
+        return out;
+    for (int y = std::max(0L, rect.top); y < std::min((LONG)h, rect.bottom); y++) {
+        int left = std::max(0L, rect.left), right = std::min((LONG)w, rect.right);
+        if (left < right)
+            out.insert(out.end(), screen.begin() + ((size_t)y * w + left) * 3,
+                       screen.begin() + ((size_t)y * w + right) * 3);
+    }
+    return out;
 }
 
 int combo_count(HWND dialog, int id)
@@ -366,6 +537,17 @@ bool sync_wizard(HWND wizard)
     PostMessageA(edit, EM_SETLIMITTEXT, marker, 0);
     ULONGLONG end = GetTickCount64() + 10000;
     while ((WPARAM)call(edit, EM_GETLIMITTEXT, 0, 0) != marker) {
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(POLL_MS);
+    }
+    return true;
+}
+
+bool wait_shown(HWND dialog, int id, DWORD timeout_ms)
+{
+    ULONGLONG end = GetTickCount64() + timeout_ms;
+    while (!control_visible(dialog, id)) {
         if (GetTickCount64() > end)
             return false;
         Sleep(POLL_MS);

@@ -52,6 +52,30 @@ HWND focused_window(SetupProcess *setup);
 HWND active_window(SetupProcess *setup);
 // Posts the key down and up of a virtual key to the focused control.
 void press_key(SetupProcess *setup, int vk);
+// The same for a key held down: its first key-down, then as many more as repeats with the
+// repeat bit set, then the key-up.
+void hold_key(SetupProcess *setup, int vk, int repeats);
+// Posts a left-button press and release at the centre of a control, to the control itself.
+void post_click(HWND dialog, int id);
+
+// Real input through the X server, as a user gives it: xdotool with these arguments on the
+// test's display. True when it ran and succeeded; returns once it has ended.
+bool xdotool(const std::string &arguments);
+// The pointer shape shown now (set by the thread that has the input).
+HCURSOR shown_cursor(void);
+// The centre of a window on the screen, in the coordinates xdotool takes.
+POINT window_centre(HWND window);
+// A screen point of the window's frame where the window reports hit (HTCAPTION, HTCLOSE),
+// found along its caption; false when there is none.
+bool find_hit_point(HWND window, int hit, POINT *at);
+// True when the window's thread answers WM_NULL within timeout_ms (a hung thread is not
+// waited for); the time it took goes to *took_ms.
+bool answers_within(HWND window, DWORD timeout_ms, ULONGLONG *took_ms);
+// Shows a window of this process over the rectangle, filled with colour, for ms milliseconds;
+// true when the screen showed it.
+bool cover_rect(const RECT &rect, COLORREF colour, DWORD ms);
+// The screen's pixels in a rectangle as R,G,B rows; empty when the screen cannot be read.
+std::vector<unsigned char> screen_pixels(const RECT &rect);
 
 // Combo box and list box contents.
 int combo_count(HWND dialog, int id);
@@ -70,6 +94,8 @@ std::string page_mismatch(HWND wizard, int page);
 bool wait_page(HWND wizard, int page, DWORD timeout_ms);
 // Returns once the wizard has handled everything posted to it before the call.
 bool sync_wizard(HWND wizard);
+// Waits until a control of the dialog is shown.
+bool wait_shown(HWND dialog, int id, DWORD timeout_ms);
 
 // The bilingual message dialog as seen from outside.
 struct MessageSeen {

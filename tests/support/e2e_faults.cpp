@@ -94,19 +94,20 @@ static bool folder_takes_files(const std::string &dir)
     return DeleteFileA(probe.c_str()) != 0;
 }
 
-bool set_folder_locked(const std::string &dir, bool locked)
+bool run_on_host(const std::string &command)
 {
-    // Wine keeps no read-only bit on folders: the host's permission bits do the refusing.
-    std::string host = host_path(dir);
-    std::string done = dir + ".changed";
+    static int runs = 0;
+    CreateDirectoryA("C:\\tavik-tests", NULL);
+    std::string done = "C:\\tavik-tests\\host-command-" + std::to_string(runs++) + ".done";
     DeleteFileA(done.c_str());
-    if (host.empty() || host.find('\'') != std::string::npos)
+    std::string host_done = host_path(done);
+    if (host_done.empty() || host_done.find('\'') != std::string::npos ||
+        command.find('"') != std::string::npos)
         return false;
     // The host program is started by Wine itself, which gives no handle to wait on: it leaves
-    // a mark beside the folder when it is done.
-    std::string command = std::string("/bin/sh -c \"chmod ") + (locked ? "555" : "755") + " '" + host +
-                          "' && : > '" + host + ".changed'\"";
-    std::vector<char> line(command.begin(), command.end());
+    // a mark when it is done.
+    std::string line_text = "/bin/sh -c \"" + command + " && : > '" + host_done + "'\"";
+    std::vector<char> line(line_text.begin(), line_text.end());
     line.push_back(0);
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
@@ -117,8 +118,28 @@ bool set_folder_locked(const std::string &dir, bool locked)
     }
     for (int i = 0; i < 200 && !file_exists(done); i++)
         Sleep(50);
-    bool changed = DeleteFileA(done.c_str()) != 0;
-    return changed && folder_takes_files(dir) != locked;
+    return DeleteFileA(done.c_str()) != 0;
+}
+
+// A host path fit to stand in single quotes, or "".
+static std::string quoted_host_path(const std::string &windows_path)
+{
+    std::string host = host_path(windows_path);
+    return host.empty() || host.find('\'') != std::string::npos ? "" : "'" + host + "'";
+}
+
+bool make_host_link(const std::string &link, const std::string &target)
+{
+    std::string from = quoted_host_path(link), to = quoted_host_path(target);
+    return !from.empty() && !to.empty() && run_on_host("ln -s " + to + " " + from);
+}
+
+bool set_folder_locked(const std::string &dir, bool locked)
+{
+    // Wine keeps no read-only bit on folders: the host's permission bits do the refusing.
+    std::string host = quoted_host_path(dir);
+    return !host.empty() && run_on_host(std::string("chmod ") + (locked ? "555 " : "755 ") + host) &&
+           folder_takes_files(dir) != locked;
 }
 
 int progress_on_screen(HWND wizard)

@@ -19,12 +19,16 @@ bool truncated_copy(const std::string &src, const std::string &dst, DWORD size);
 
 // The host's path of a Windows path, or "" when Wine cannot tell.
 std::string host_path(const std::string &windows_path);
+// Runs a shell command on the host and waits for it to end; true when it ran through.
+bool run_on_host(const std::string &command);
+// A symbolic link at link (a Windows path) to target, made on the host: Wine cannot make one.
+bool make_host_link(const std::string &link, const std::string &target);
 // Takes away (or gives back) the right to create entries in a folder, as a folder of another
 // user has it; true once a new file there is refused (or allowed) accordingly.
 bool set_folder_locked(const std::string &dir, bool locked);
 
 // The progress position the wizard's bar shows on screen (0 to 100), or -1 when it cannot be read.
-// The installer answers no messages while it installs, so the bar is read off the screen.
+// Read off the screen, as the user sees it, not asked of the bar.
 int progress_on_screen(HWND wizard);
 
 // Every file and folder under a root: size, last write and attributes by upper-case path.

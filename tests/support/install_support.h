@@ -20,6 +20,10 @@ struct InstallRecord {
     int questions;                                    // times the old word base was asked about
     // Answer to the n-th question: 1 replace, 0 keep. The last repeats; none means replace.
     std::vector<int> answers;
+    int pumps;                 // calls of the pump callback
+    bool watch_memory;         // sample committed private bytes at every pump
+    size_t peak_private;       // the highest sample
+    std::vector<int> pumps_at; // progress positions reported so far, at each pump
 };
 // Points the request's callbacks at record; what was recorded before stays.
 void record_install(InstallRequest *request, InstallRecord *record);
@@ -28,31 +32,51 @@ void record_install(InstallRequest *request, InstallRecord *record);
 // the configuration, which is a small one the run can edit.
 std::vector<unsigned char> stand_in_bytes(int id);
 // A module loaded as data with the stand-in payload under every manifest id; each entry
-// of packed (id, raw resource bytes) takes the place of that id's packed stream.
+// of packed (id, raw resource bytes) takes the place of that id's packed stream, and an empty
+// one leaves the id out.
 HMODULE stand_in_payload(const std::string &name,
                          const std::vector<std::pair<int, std::vector<unsigned char>>> &packed = {});
 // Content of the configuration after a run that chose display_ok 0 and language 2.
 extern const char STAND_IN_CONFIG_AFTER[];
 
-// One way a run can be struck, against a required or an optional part of it.
+// One way a run can be struck. Unless told otherwise the folder holds an earlier install (every
+// file with its bits, a user dictionary and a file of the user's own) and the Windows folder an
+// older, protected control-settings file.
 enum InstallFault {
-    FAULT_DAMAGED_STREAM, // the file's packed stream fails its checksum
-    FAULT_FILE_IN_USE,    // another process holds the file open without sharing
-    FAULT_DISK_FULL,      // the file inflates past what the disk takes (512 KiB programs only)
-    FAULT_MISSING_FOLDER, // the destination, or with no file the Start-menu folder, is not there
+    FAULT_DAMAGED_STREAM,      // the file's packed stream fails its checksum
+    FAULT_TRAILING_BYTES,      // the file's stream is whole, but its resource goes on past its end
+    FAULT_MISSING_STREAM,      // the payload has no stream for the file
+    FAULT_FILE_IN_USE,         // another process holds the file open without sharing
+    FAULT_FOLDER_AT_NAME,      // a folder stands where the file goes
+    FAULT_MOVE_FAILS,          // the file is mapped into memory: no probe sees it, its move fails
+    FAULT_LINK_AT_NAME,        // the name is a symbolic link to a protected file outside the folder
+    FAULT_DISK_FULL,           // the file inflates past what the disk takes (512 KiB programs only)
+    FAULT_MISSING_FOLDER,      // the destination (nothing in it), or with no file the Start-menu folder
+    FAULT_KILLED_RUN,          // a run cut short left its marker, temporary files and a marked word base
+    FAULT_NEW_FOLDER,          // the folder (with "doc") was made for the run; the file's stream is damaged
+    FAULT_SETTINGS_FOLDER,     // the control-settings source beside the installer is a folder
+    FAULT_SETTINGS_UNREADABLE, // the control-settings source is held open: the copy fails
+    FAULT_SETTINGS_IN_USE,     // the installed control settings are mapped: the move over them fails
+};
+// What the destination holds after a struck run.
+enum FaultFiles {
+    FILES_UNCHANGED,        // the earlier install exactly as it was: names, bytes, bits
+    FILES_NEW,              // every file new with its bits, the user's file kept, the dictionary gone
+    FILES_NEW_BUT_STRUCK,   // the same, but the struck name holds what it held before
+    FILES_NEW_UP_TO_STRUCK, // files before the struck one new, it and all after it as before, the marker left
+    FILES_NONE,             // the folder is not there
 };
 struct FaultRow {
     InstallFault fault;
-    const char *file; // the installed file the fault strikes
+    const char *file; // the installed file the fault strikes, or null
     int result;       // what run_install returns
     int last_position;
     std::vector<std::pair<int, std::string>> notices;
-    size_t files_on_disk; // entries of the destination afterwards
-    const char *left;     // contents of the struck file afterwards; null when it is absent
-    bool closing_steps;   // configuration edited, control settings copied
-    bool menu_group;      // the Start-menu group holds its two links
+    FaultFiles files;
 };
-// Runs the stand-in payload into a fresh folder with the row's fault and checks the outcome.
+// Runs the stand-in payload with the row's fault and checks the outcome: the result, the
+// positions, the notices, no question, the folder, the configuration, the Start-menu group, the
+// control settings and that no temporary file is left anywhere.
 void run_fault_row(const FaultRow &row);
 
 struct LinkInfo {
