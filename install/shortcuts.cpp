@@ -90,9 +90,13 @@ int create_shell_link(const char *target, const char *link_path, const char *des
         link->SetIconLocation(target, 0);
         const char *cut = last_backslash(target);
         char folder[PATH_SIZE];
-        if (cut && (size_t)(cut - target) < sizeof(folder)) {
-            memcpy(folder, target, cut - target);
-            folder[cut - target] = 0;
+        // A program in a drive's root works in "C:\", not in "C:", the drive's current folder.
+        size_t length = cut ? (size_t)(cut - target) : 0;
+        if (length == 2 && target[1] == ':')
+            length++;
+        if (cut && length < sizeof(folder)) {
+            memcpy(folder, target, length);
+            folder[length] = 0;
             link->SetWorkingDirectory(folder);
         }
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {

@@ -87,6 +87,12 @@ TEST_F(Faults, TypedFoldersThatCannotTakeTheFilesAreRefusedTheLongestThatFitsIns
         {"a pipe in the name", base + "\\a|b"},
         {"a device name", base + "\\NUL"},
         {"a device name with an extension", base + "\\con.txt"},
+        {"a device as an inner folder", base + "\\NUL\\"},
+        {"a device with an extension and a dot", base + "\\con.txt\\."},
+        {"a device with a blank before its extension", base + "\\con .txt\\"},
+        {"the device namespace", "\\\\?\\" + base + "\\x"},
+        {"the object namespace", "\\??\\" + base + "\\x"},
+        {"forward slashes into the namespace", "//./" + base + "/x"},
     };
     ASSERT_NO_FATAL_FAILURE(start());
     for (const auto &r : rows) {

@@ -147,7 +147,7 @@ TEST_F(Shortcuts, ShellLinkCarriesTargetFolderDescriptionAndIcon)
     expect_link(link, "Mereda.exe", "Mereda");
 }
 
-TEST_F(Shortcuts, TargetWithoutBackslashGetsNoWorkingFolder)
+TEST_F(Shortcuts, TargetWithoutBackslashGetsNoWorkingFolderOneInARootWorksInTheRoot)
 {
     std::string link = dir + "\\bare.lnk";
     EXPECT_EQ(1, create_shell_link("TVK.exe", link.c_str(), "bare"));
@@ -155,6 +155,10 @@ TEST_F(Shortcuts, TargetWithoutBackslashGetsNoWorkingFolder)
     ASSERT_TRUE(info.loaded);
     EXPECT_EQ("", info.working_dir);
     EXPECT_EQ("bare", info.description);
+    EXPECT_EQ(1, create_shell_link("C:\\TVK.exe", link.c_str(), "root"));
+    info = read_link(link);
+    ASSERT_TRUE(info.loaded);
+    EXPECT_EQ("C:\\", info.working_dir);
 }
 
 TEST_F(Shortcuts, UnsavableLinkFails)
