@@ -13,6 +13,7 @@
 #include "wizard/wizard.h"
 #include "resources/ids.h"
 #include "base/base.h"
+#include "support/e2e_driver.h"
 #include "support/tavik_test.h"
 
 static const char *const chooser_title = "Choose Destination Directory";
@@ -175,15 +176,6 @@ struct ChooserDriver {
     }
     void finish() { worker.join(); }
 };
-
-static std::string control_text(HWND dialog, int id)
-{
-    char text[PATH_SIZE] = "";
-    DWORD_PTR unused;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000,
-                        &unused);
-    return text;
-}
 
 // Waits until the chooser's path line shows a folder ending in tail.
 static bool wait_for_path(HWND chooser, const char *tail)

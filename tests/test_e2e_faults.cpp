@@ -324,9 +324,9 @@ TEST_F(Faults, WritesNothingOutsideItsFolders)
     std::string exe = installer_copy_with_settings("faults-surface-media", &settings);
     ASSERT_FALSE(exe.empty());
     std::string dir = fresh_target("surface", "Tavik");
-    std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + english_names.group;
-    std::string desktop = special_folder(CSIDL_DESKTOPDIRECTORY);
-    std::string startup = special_folder(CSIDL_STARTUP);
+    std::string group = shell_folder(CSIDL_PROGRAMS) + "\\" + english_names.group;
+    std::string desktop = shell_folder(CSIDL_DESKTOPDIRECTORY);
+    std::string startup = shell_folder(CSIDL_STARTUP);
 
     TreeSnapshot before = snapshot_tree("C:\\");
     ASSERT_GT(before.size(), 500u);

@@ -76,5 +76,5 @@ TEST_F(EndToEndChinese, InstallIntoChineseFolderWithGbkShortcutNames)
     expect_installed_files(dir, {"doc"});
     expect_config(dir, '0', 0);
     expect_shortcuts(dir, simplified_names, true, true);
-    EXPECT_FALSE(file_exists(special_folder(CSIDL_PROGRAMS) + "\\" + english_names.group));
+    EXPECT_FALSE(file_exists(shell_folder(CSIDL_PROGRAMS) + "\\" + english_names.group));
 }

@@ -17,6 +17,7 @@
 #include "base/base.h"
 #include "wizard/wizard_rules.h"
 #include "wizard/wizard.h"
+#include "support/e2e_driver.h"
 #include "support/e2e_faults.h"
 #include "support/tavik_test.h"
 #include "support/text_canvas.h"
@@ -363,15 +364,6 @@ struct SeenMessage {
     double seconds; // after the answerer started
 };
 
-static std::string item_text(HWND dialog, int id)
-{
-    char text[512] = "";
-    DWORD_PTR unused;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_NORMAL, 5000,
-                        &unused);
-    return text;
-}
-
 static double seconds_since(const LARGE_INTEGER &start)
 {
     LARGE_INTEGER now, rate;
@@ -406,7 +398,7 @@ struct MessageAnswerer {
                 Sleep(10);
                 continue;
             }
-            SeenMessage m = {item_text(box, IDC_MSG_CHINESE), item_text(box, IDC_MSG_ENGLISH),
+            SeenMessage m = {control_text(box, IDC_MSG_CHINESE), control_text(box, IDC_MSG_ENGLISH),
                              seconds_since(started)};
             {
                 std::lock_guard<std::mutex> hold(lock);

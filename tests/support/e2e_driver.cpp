@@ -638,14 +638,6 @@ void take_screenshot(const std::string &name, HWND window)
     save_screen(name);
 }
 
-std::string special_folder(int csidl)
-{
-    char path[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path)))
-        return "";
-    return path;
-}
-
 std::vector<std::string> sorted_entries(const std::string &dir)
 {
     std::vector<std::string> names = folder_entries(dir);
@@ -665,9 +657,9 @@ static void remove_links(const std::string &dir)
 
 void remove_installer_shortcuts(void)
 {
-    remove_links(special_folder(CSIDL_DESKTOPDIRECTORY));
-    remove_links(special_folder(CSIDL_STARTUP));
-    std::string programs = special_folder(CSIDL_PROGRAMS);
+    remove_links(shell_folder(CSIDL_DESKTOPDIRECTORY));
+    remove_links(shell_folder(CSIDL_STARTUP));
+    std::string programs = shell_folder(CSIDL_PROGRAMS);
     remove_tree(programs + "\\Tavik Chinese Input Engine");
     remove_tree(programs + "\\Tavik中文输入引擎");
 }
@@ -755,7 +747,7 @@ void expect_link(const std::string &link, const std::string &dir, const char *pr
 
 void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool desktop, bool startup)
 {
-    std::string group = special_folder(CSIDL_PROGRAMS) + "\\" + names.group;
+    std::string group = shell_folder(CSIDL_PROGRAMS) + "\\" + names.group;
     std::vector<std::string> in_group = {std::string(names.engine) + ".lnk",
                                          std::string(names.uninstall) + ".lnk"};
     std::sort(in_group.begin(), in_group.end());
@@ -763,7 +755,7 @@ void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool d
     expect_link(group + "\\" + names.engine + ".lnk", dir, "TVK.exe", names.engine);
     expect_link(group + "\\" + names.uninstall + ".lnk", dir, "TVKUnInstall.exe", names.uninstall);
 
-    std::string desk = special_folder(CSIDL_DESKTOPDIRECTORY);
+    std::string desk = shell_folder(CSIDL_DESKTOPDIRECTORY);
     std::vector<std::string> on_desk;
     if (desktop) {
         on_desk = {std::string(names.editor) + ".lnk", std::string(names.engine) + ".lnk"};
@@ -773,7 +765,7 @@ void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool d
     }
     EXPECT_EQ(on_desk, sorted_entries(desk)) << desk;
 
-    std::string boot = special_folder(CSIDL_STARTUP);
+    std::string boot = shell_folder(CSIDL_STARTUP);
     std::vector<std::string> at_boot;
     if (startup) {
         at_boot = {std::string(names.engine) + ".lnk"};
@@ -784,11 +776,11 @@ void expect_shortcuts(const std::string &dir, const ShortcutNames &names, bool d
 
 void expect_no_shortcuts(void)
 {
-    std::string programs = special_folder(CSIDL_PROGRAMS);
+    std::string programs = shell_folder(CSIDL_PROGRAMS);
     EXPECT_FALSE(file_exists(programs + "\\" + english_names.group));
     EXPECT_FALSE(file_exists(programs + "\\" + simplified_names.group));
-    EXPECT_EQ(std::vector<std::string>(), folder_entries(special_folder(CSIDL_DESKTOPDIRECTORY)));
-    EXPECT_EQ(std::vector<std::string>(), folder_entries(special_folder(CSIDL_STARTUP)));
+    EXPECT_EQ(std::vector<std::string>(), folder_entries(shell_folder(CSIDL_DESKTOPDIRECTORY)));
+    EXPECT_EQ(std::vector<std::string>(), folder_entries(shell_folder(CSIDL_STARTUP)));
 }
 
 std::string installer_copy_with_settings(const std::string &folder_name, std::string *settings)

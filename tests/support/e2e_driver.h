@@ -122,7 +122,6 @@ bool run_install_step(SetupProcess *setup, int question_answer, MessageSeen *fin
 // Saves a screenshot once the window (when given) has had the chance to paint.
 void take_screenshot(const std::string &name, HWND window);
 
-std::string special_folder(int csidl);
 // Names in a folder, without "." and "..", sorted.
 std::vector<std::string> sorted_entries(const std::string &dir);
 // Removes the installer's shortcuts (all three scripts' names) from the prefix's user folders.
