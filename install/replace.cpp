@@ -52,13 +52,18 @@ int finish_temporary(HANDLE file)
     return flushed && closed;
 }
 
+// The entry at path itself, not what a link there points at, opened to read its attributes.
+static HANDLE open_entry_itself(const char *path)
+{
+    return CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
 // True when path names the entry itself, with no link on the way: the system's final name for it
 // is the full form of path.
 static int names_itself(const char *path)
 {
-    HANDLE handle =
-        CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    HANDLE handle = open_entry_itself(path);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
     char final_name[PATH_SIZE + 8], full[PATH_SIZE], expected[PATH_SIZE + 8];
@@ -75,9 +80,7 @@ static int names_itself(const char *path)
 // The bits of the entry at path itself; 0 when it cannot be read.
 static int own_bits(const char *path, DWORD *bits)
 {
-    HANDLE handle =
-        CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    HANDLE handle = open_entry_itself(path);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
     FILE_BASIC_INFO info = {};
