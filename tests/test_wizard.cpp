@@ -7,10 +7,7 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "resources/ids.h"
@@ -372,48 +369,46 @@ static double seconds_since(const LARGE_INTEGER &start)
     return (double)(now.QuadPart - start.QuadPart) / (double)rate.QuadPart;
 }
 
-// Answers every "Mereda Install Message" dialog from another thread, noting its texts.
-struct MessageAnswerer {
-    std::thread worker;
-    std::atomic<bool> stop{false};
-    std::mutex lock;
+// Answers every "Mereda Install Message" dialog this thread shows, noting its texts. A thread
+// timer does it: the dialog's own modal loop runs it, so there is no second thread, no
+// polling loop, and a dialog is closed even when the test has already failed.
+static struct {
     std::vector<SeenMessage> seen;
     LARGE_INTEGER started;
+    HWND last;
+} answering;
 
+static VOID CALLBACK answer_message(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA("#32770", "Mereda Install Message");
+    if (!box || !IsWindowVisible(box) || GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId()) {
+        answering.last = NULL;
+        return;
+    }
+    if (box == answering.last) // answered, not closed yet
+        return;
+    answering.last = box;
+    answering.seen.push_back({control_text(box, IDC_MSG_CHINESE), control_text(box, IDC_MSG_ENGLISH),
+                              seconds_since(answering.started)});
+    PostMessageA(box, WM_COMMAND, IDC_MSG_OK, 0);
+}
+
+struct MessageAnswerer {
+    UINT_PTR timer;
     MessageAnswerer()
     {
-        QueryPerformanceCounter(&started);
-        worker = std::thread([this] { run(); });
+        answering.seen.clear();
+        answering.last = NULL;
+        QueryPerformanceCounter(&answering.started);
+        timer = SetTimer(NULL, 0, 10, answer_message);
     }
-    ~MessageAnswerer()
-    {
-        if (worker.joinable())
-            finish();
-    }
-    void run()
-    {
-        while (!stop) {
-            HWND box = FindWindowA("#32770", "Mereda Install Message");
-            if (!box || !IsWindowVisible(box)) {
-                Sleep(10);
-                continue;
-            }
-            SeenMessage m = {control_text(box, IDC_MSG_CHINESE), control_text(box, IDC_MSG_ENGLISH),
-                             seconds_since(started)};
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                seen.push_back(m);
-            }
-            PostMessageA(box, WM_COMMAND, IDC_MSG_OK, 0);
-            while (IsWindow(box) && !stop)
-                Sleep(10);
-        }
-    }
+    ~MessageAnswerer() { finish(); }
     std::vector<SeenMessage> finish()
     {
-        stop = true;
-        worker.join();
-        return seen;
+        if (timer)
+            KillTimer(NULL, timer);
+        timer = 0;
+        return answering.seen;
     }
 };
 
