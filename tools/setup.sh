@@ -8,6 +8,7 @@ pkgs=(
   wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
   unifont fonts-wqy-zenhei fonts-dejavu-core locales
   nsis
+  git osslsigncode openssl
   clang libclang-rt-14-dev
 )
 missing=()
