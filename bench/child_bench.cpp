@@ -79,6 +79,8 @@ static void sample_memory(HANDLE process, WizardMemory *memory, int idle)
     // Private bytes as the commit charge; Wine reports resident anonymous memory
     // there (and no PrivateUsage), so the peak comes from sampling.
     SIZE_T private_bytes = counters.PagefileUsage;
+    if (counters.PrivateUsage > private_bytes)
+        private_bytes = counters.PrivateUsage;
     if (idle) {
         memory->idle_working_set = counters.WorkingSetSize;
         memory->idle_private = private_bytes;

@@ -199,7 +199,8 @@ def build(args):
         out.append(f"| {k} | {v} |")
     if args.load_start:
         out.append(f"| load average at the start | {args.load_start} |")
-    out.append(f"| repetitions | {reps} (start-up: {len(get('startup', 'tavik'))}) |")
+    out.append(f"| repetitions | {reps} (start-up: {len(get('startup', 'tavik'))}; what a user "
+               f"gets: {len(get('user', 'tavik'))}) |")
     out.append("")
 
     nl = load(args.results_nolinks) if args.results_nolinks and os.path.exists(
@@ -233,7 +234,7 @@ def build(args):
     out.append("## 0. What a user gets")
     out.append("")
     out.append("Each installer in a fresh process, driven and measured from outside by the bench "
-               "program, in turns (the order reversed every other repetition), after one "
+               "program, in turns (the order reversed every other repetition, a second's pause before each), after one "
                "unrecorded round, so that every installer meets the same prefix: its Start-menu "
                "group and links already there from the round before, a fresh install folder. "
                "TavikSetup.exe is walked through its pages; its time runs from the posted click "
@@ -246,25 +247,26 @@ def build(args):
                "for NSIS from its start to its exit.")
     out.append("")
     if u_tavik:
-        out.append("| installer | ms | TavikSetup / it | peak private bytes | peak working set |")
-        out.append("|---|---|---|---|---|")
+        out.append("| installer | ms | TavikSetup / it | peak private bytes | TavikSetup / it "
+                   "| peak working set |")
+        out.append("|---|---|---|---|---|---|")
         mstat = lambda v: stats(v.values())
-        mcell = lambda st: "n/a" if not st else (f"{st[0] / 1048576:.1f} MiB ({st[1] / 1048576:.1f}–"
-                                                 f"{st[2] / 1048576:.1f})")
+        mcell = lambda st: "n/a" if not st else (f"{st[0] / 1048576:.2f} MiB ({st[1] / 1048576:.2f}–"
+                                                 f"{st[2] / 1048576:.2f})")
         out.append(f"| TavikSetup.exe, click to the bar at 100 | {ms(mstat(u_tavik))} | | "
-                   f"{mcell(mstat(peak('tavik')))} | "
+                   f"{mcell(mstat(peak('tavik')))} | | "
                    f"{mcell(mstat(get('user', 'tavik peak working set')))} |")
         for label, name in [("nsis-zlib", "NSIS zlib, whole silent install"),
                             ("nsis-lzma", "NSIS LZMA (solid), whole silent install")]:
             out.append(f"| {name} | {ms(mstat(get('user', label)))} | "
                        f"{ratio(paired(u_tavik, get('user', label)))} | "
-                       f"{mcell(mstat(peak(label)))} ({ratio(paired(peak('tavik'), peak(label)))}×) | "
+                       f"{mcell(mstat(peak(label)))} | {ratio(paired(peak('tavik'), peak(label)))} | "
                        f"{mcell(mstat(get('user', label + ' peak working set')))} |")
         out.append(f"| TavikSetup.exe on the first page, half a second after it shows | | | "
-                   f"{mcell(mstat(idle))} | "
+                   f"{mcell(mstat(idle))} | | "
                    f"{mcell(mstat(get('user', 'tavik idle working set')))} |")
         out.append(f"| TavikSetup.exe: rise of the peak above the first page | | | "
-                   f"{mcell(rise)} | |")
+                   f"{mcell(rise)} | | |")
         out.append("")
         out.append(f"The same TavikSetup.exe runs reach their final message after "
                    f"{ms(mstat(get('user', 'tavik final message')))} ms (the wizard's 5-second "
@@ -506,6 +508,10 @@ def build(args):
         out.append(f"| for comparison, a program that only shows one window (placeholder.exe): "
                    f"working set / private bytes | {mib(mem('plain-window idle working set'))} / "
                    f"{mib(mem('plain-window idle private'))} |")
+    if mem("nsis-zlib idle working set"):
+        out.append(f"| for comparison, NSIS zlib showing its first page (not silent): working set / "
+                   f"private bytes | {mib(mem('nsis-zlib idle working set'))} / "
+                   f"{mib(mem('nsis-zlib idle private'))} |")
     if mem("run ok") is not None:
         out.append(f"| `run_install` in the bench process: peak rise of private bytes | "
                    f"{mib(mem('run private peak rise'))} |")

@@ -96,6 +96,7 @@ done
 echo "bench: memory"
 "${bench[@]}" --memory --out "$(win "$results")" --setup "$setup" \
   plain-window "Tavik" "$(win "$build/placeholder.exe")" \
+  nsis-zlib "Tavik NSIS Setup: Installation Folder" "$(win "$nsis/tavik-nsis-zlib.exe")" \
   </dev/null >"$out/memory.log" 2>&1 || status=1
 # Wine's shell links start winemenubuilder.exe and wait for it, for every link saved (NSIS's too);
 # Windows does nothing of the kind. The sample again with that program gone from the prefix.
