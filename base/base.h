@@ -46,8 +46,6 @@ int inflate_resource(HMODULE module, int id, void *out, unsigned long capacity, 
 // Adds other_bits and the read-only and hidden bits asked for to an existing file's bits,
 // hidden first: a file system may refuse to change anything on a read-only file.
 void protect_file(const char *path, unsigned long other_bits, int read_only, int hidden);
-// Removes a file even when it is read-only or hidden; a missing file is no failure.
-void remove_protected_file(const char *path);
 #endif
 
 #endif

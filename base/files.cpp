@@ -5,7 +5,6 @@
 
 // The type every packed resource of the installer is stored under.
 static const char PACKED_TYPE[] = "TEXT";
-static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
 int inflate_resource(HMODULE module, int id, void *out, unsigned long capacity, unsigned long *size)
 {
@@ -37,14 +36,4 @@ void protect_file(const char *path, unsigned long other_bits, int read_only, int
         SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_HIDDEN);
     if (read_only)
         SetFileAttributesA(path, attributes | (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | FILE_ATTRIBUTE_READONLY);
-}
-
-void remove_protected_file(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return; // most of the 64 user-dictionary names are never there
-    if (attributes & PROTECT_BITS)
-        SetFileAttributesA(path, attributes & ~PROTECT_BITS);
-    DeleteFileA(path);
 }

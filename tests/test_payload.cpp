@@ -3,6 +3,7 @@
 
 #include "install/install.h"
 #include "install/manifest.h"
+#include "install/replace.h"
 #include "base/base.h"
 #include "support/e2e_driver.h"
 #include "support/e2e_faults.h"
@@ -234,8 +235,8 @@ TEST_F(Payload, RemovingDeletesProtectedFilesAndIgnoresMissingOnes)
 {
     ASSERT_TRUE(write_file(path("user.dic"), "x"));
     protect_file(path("user.dic"), true, true);
-    remove_protected_file(path("user.dic").c_str());
+    EXPECT_EQ(1, remove_own_file(path("user.dic").c_str()));
     EXPECT_FALSE(file_exists(path("user.dic")));
-    remove_protected_file(path("never-there.dic").c_str());
+    EXPECT_EQ(1, remove_own_file(path("never-there.dic").c_str()));
     EXPECT_FALSE(file_exists(path("never-there.dic")));
 }
