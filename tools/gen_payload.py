@@ -1074,6 +1074,8 @@ def content_for(name, args, names, cache):
         return licence(args.licence_cn, "gbk")
     if low == "license_en.txt":
         return licence(args.licence_en, "ascii")
+    if low == "tvkuninstall.exe" and "uninstaller" in cache:
+        return cache["uninstaller"]
     if low in PLACEHOLDER_PROGRAMS or ext == "exe":
         return cache["exe"]
     if ext == "dll":
@@ -1138,6 +1140,7 @@ def main():
     ap.add_argument("--atlas", required=True)
     ap.add_argument("--placeholder-exe", required=True)
     ap.add_argument("--keyhook-dll", required=True)
+    ap.add_argument("--uninstaller-exe", help="the real uninstaller; the placeholder stands in without it")
     ap.add_argument("--licence-cn", required=True)
     ap.add_argument("--licence-en", required=True)
     args = ap.parse_args()
@@ -1150,6 +1153,8 @@ def main():
         "exe": read_bytes(args.placeholder_exe, "placeholder program"),
         "dll": read_bytes(args.keyhook_dll, "keyhook DLL"),
     }
+    if args.uninstaller_exe:
+        cache["uninstaller"] = read_bytes(args.uninstaller_exe, "uninstaller")
     outputs = {}
     for payload_id, name in rows:
         outputs[payload_id] = content_for(name, args, names, cache)
