@@ -433,11 +433,14 @@ def build(args):
                    f"(§1) takes {ms(cold)} ms: {cold[0] / nz[0]:.2f}× NSIS zlib and "
                    f"{cold[0] / nlz[0]:.2f}× NSIS LZMA (ratios of medians).")
         out.append("")
-    packed = sum(os.path.getsize(os.path.join(args.packed, n)) for n in os.listdir(args.packed)
-                 if n.endswith(".z")) if args.packed and os.path.isdir(args.packed) else 0
+    # The streams the exe was built from, as its resource list names them.
+    streams = re.findall(r'TEXT "([^"]+)"', open(args.payload_rc).read()) \
+        if args.payload_rc and os.path.exists(args.payload_rc) else []
+    packed = sum(os.path.getsize(p) for p in streams if os.path.exists(p))
     out.append(f"Size: TavikSetup.exe / NSIS zlib = {r_size:.3f}; / NSIS LZMA = "
                f"{size_setup / size_lzma:.3f}."
-               + (f" TavikSetup.exe holds {packed:,} bytes of payload streams (127, level 9; the "
+               + (f" TavikSetup.exe holds {packed:,} bytes of payload streams ({len(streams)}, Zopfli through "
+                  f"`pigz -11 -z`; the "
                   f"six it never installs are a few kilobytes of them) and {size_setup - packed:,} "
                   "bytes of code, dialogs, icon and headers; the whole NSIS zlib installer (stub, "
                   "script and its own zlib streams of the 121 files) is "
@@ -550,7 +553,7 @@ def main():
     ap.add_argument("--nsis-zlib", required=True)
     ap.add_argument("--nsis-lzma", required=True)
     ap.add_argument("--payload", required=True)
-    ap.add_argument("--packed", help="folder of the packed <id>.z streams")
+    ap.add_argument("--payload-rc", help="the build's payload.rc, naming the packed streams")
     ap.add_argument("--manifest", required=True)
     ap.add_argument("--load-start", default="")
     ap.add_argument("--load-end", default="")

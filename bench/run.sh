@@ -111,6 +111,6 @@ load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
 python3 "$here/bench/report.py" --results "$results" --results-nolinks "$results_nolinks" --setup-exe "$build/TavikSetup.exe" \
   --nsis-zlib "$nsis/tavik-nsis-zlib.exe" --nsis-lzma "$nsis/tavik-nsis-lzma.exe" \
-  --payload "$build/gen/payload" --packed "$build/gen/packed" --manifest "$here/install/manifest.cpp" \
+  --payload "$build/gen/payload" --payload-rc "$build/gen/payload.rc" --manifest "$here/install/manifest.cpp" \
   --load-start "$load_start" --load-end "$load_end" --notes "$here/bench/findings.md" --out "$here/docs/benchmarks.md"
 exit $status

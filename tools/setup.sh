@@ -7,7 +7,7 @@ pkgs=(
   googletest
   wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils
   unifont fonts-wqy-zenhei fonts-dejavu-core locales
-  nsis
+  nsis pigz
   git osslsigncode openssl
   clang libclang-rt-14-dev
 )
