@@ -13,5 +13,8 @@ void find_module_dir(void);
 int apply_enter_key(const MSG *msg);
 void run_message_loop(void);
 int run_installer(HINSTANCE instance);
+// TVKUnInstall.exe: without arguments it asks and hands over to a copy of itself in the
+// temporary folder, which removes the install once the first has ended.
+int run_uninstaller(HINSTANCE instance, const char *arguments);
 
 #endif

@@ -8,19 +8,6 @@
 #include "ui/ui.h"
 #include "wizard/wizard.h"
 
-void restrict_dll_search(void)
-{
-    // Setup programs run from download folders full of foreign DLLs.
-    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    SetDefaultDllDirectoriesFn set_default =
-        kernel ? (SetDefaultDllDirectoriesFn)(void *)GetProcAddress(kernel, "SetDefaultDllDirectories")
-               : NULL;
-    if (set_default)
-        set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryA("");
-}
-
 void probe_environment(void)
 {
     OSVERSIONINFOA version = {};

@@ -99,4 +99,24 @@ void create_desktop_shortcut(const InstallRequest *request, const char *program_
 int create_menu_entries(const InstallRequest *request, const char *folder_name, const ShortcutEntry *entries,
                         int csidl);
 
+// What a run leaves behind, for the uninstaller: the installed file names in install order, the
+// names of the products' shortcuts and Start-menu folder, and the names only a run cut short leaves.
+int installed_file_count(void);
+const char *installed_file_name(int index); // null outside 0..installed_file_count()-1
+enum InstalledName {
+    NAME_ENGINE_FOLDER,             // the Start-menu group
+    NAME_ENGINE_SHORTCUT,           // in the group, on the desktop and in the start-up folder
+    NAME_ENGINE_UNINSTALL_SHORTCUT, // in the group
+    NAME_EDITOR_SHORTCUT,           // on the desktop
+    NAME_ENGINE_PROGRAM,            // installed files
+    NAME_ENGINE_UNINSTALLER,
+    NAME_EDITOR_PROGRAM,
+};
+// The name in a script form (0 English, 1 simplified in GBK, 2 traditional in Big5; clamped), the
+// same bytes the run passes to the shell; file names are the same in every form.
+const char *installed_name(int name, int script);
+// 1 for the marker a run leaves while it moves files and for the run's temporary files.
+int is_run_leftover_name(const char *name);
+extern const char INSTALL_MARKER_NAME[];
+
 #endif

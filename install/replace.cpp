@@ -155,7 +155,7 @@ int remove_own_file(const char *path)
     return 0;
 }
 
-static int is_leftover_name(const char *name)
+int is_temporary_name(const char *name)
 {
     size_t n = strlen(name), stem = sizeof(TEMPORARY_STEM) - 1, end = sizeof(TEMPORARY_END) - 1;
     // The pattern also matches short names; only the run's own long names count.
@@ -176,7 +176,7 @@ void remove_leftovers(const char *prefix)
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && is_leftover_name(found.cFileName) &&
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && is_temporary_name(found.cFileName) &&
             format_text(path, sizeof(path), "%s%s", prefix, found.cFileName))
             remove_own_file(path);
     } while (FindNextFileA(find, &found));

@@ -27,6 +27,8 @@ int replace_file(const char *source, const char *destination);
 int remove_own_file(const char *path);
 // Removes the temporary files ("~tvk*.tmp") a run that was cut short left in the folder prefix names.
 void remove_leftovers(const char *prefix);
+// 1 for a name create_temporary makes: "~tvk*.tmp", long form only.
+int is_temporary_name(const char *name);
 
 enum DestinationState {
     DESTINATION_ABSENT,

@@ -9,9 +9,6 @@
 
 static const char *const user_dictionaries[] = {"pykeys.dic", "Gbkflat.dic", "flatAuto.dic",
                                                 "flatAdjust.dic"};
-// In the folder while staged files are moved over their names: a run that finds it knows the set
-// there may be part old, part new, and that no old word base in it can be trusted.
-static const char MARKER_NAME[] = "~tvkinstall.mark";
 
 // What the run staged for one manifest row.
 struct StagedRow {
@@ -153,7 +150,7 @@ static int pass_over_blocked_rows(Run *run)
 
 static int marker_path(const InstallRequest *request, char *path, size_t size)
 {
-    return format_text(path, size, "%s\\%s", request->folder, MARKER_NAME);
+    return format_text(path, size, "%s\\%s", request->folder, INSTALL_MARKER_NAME);
 }
 
 static int marker_present(const InstallRequest *request)

@@ -42,34 +42,53 @@ static std::set<std::string> imported_dlls(const PeImage &pe)
     return dlls;
 }
 
+// The installer and the uninstaller it carries (payload 171), as shipped.
+struct ShippedImage {
+    const char *name;
+    PeImage pe;
+};
+static std::vector<ShippedImage> shipped_images(void)
+{
+    return {{"TavikSetup.exe", {read_file(setup_exe_path())}}, {"TVKUnInstall.exe", {setup_payload(171)}}};
+}
+
 TEST(Executable, ImportsOnlyTheSystemsKnownDlls)
 {
-    PeImage pe = {read_file(setup_exe_path())};
-    ASSERT_GT(pe.bytes.size(), 4096u);
-    // The loader takes these from the system folder whatever lies beside the installer;
-    // any other DLL (COMCTL32 among them) is loaded by name only after the search is
-    // restricted, so it must not be imported.
-    std::set<std::string> known = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",    "COMDLG32.DLL",
-                                   "SHELL32.DLL",  "OLE32.DLL",  "ADVAPI32.DLL", "MSVCRT.DLL"};
-    std::set<std::string> dlls = imported_dlls(pe);
-    EXPECT_TRUE(dlls.count("KERNEL32.DLL"));
-    EXPECT_TRUE(dlls.count("USER32.DLL"));
-    EXPECT_FALSE(dlls.count("COMCTL32.DLL"));
-    for (const std::string &d : dlls)
-        EXPECT_TRUE(known.count(d)) << d;
+    for (const ShippedImage &image : shipped_images()) {
+        SCOPED_TRACE(image.name);
+        const PeImage &pe = image.pe;
+        ASSERT_GT(pe.bytes.size(), 4096u);
+        // The loader takes these from the system folder whatever lies beside the program;
+        // any other DLL (COMCTL32 among them) is loaded by name only after the search is
+        // restricted, so it must not be imported.
+        std::set<std::string> known = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",    "COMDLG32.DLL",
+                                       "SHELL32.DLL",  "OLE32.DLL",  "ADVAPI32.DLL", "MSVCRT.DLL"};
+        std::set<std::string> dlls = imported_dlls(pe);
+        EXPECT_TRUE(dlls.count("KERNEL32.DLL"));
+        EXPECT_TRUE(dlls.count("USER32.DLL"));
+        EXPECT_FALSE(dlls.count("COMCTL32.DLL"));
+        for (const std::string &d : dlls)
+            EXPECT_TRUE(known.count(d)) << d;
+    }
 }
 
 TEST(Executable, KeepsAslrHighEntropyAndNx)
 {
-    PeImage pe = {read_file(setup_exe_path())};
-    WORD flags = pe.nt()->OptionalHeader.DllCharacteristics;
-    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
-    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
-    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
-    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, pe.nt()->FileHeader.Machine);
-    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.nt()->OptionalHeader.Subsystem);
-    // Relocations must be present or ASLR has nothing to work with.
-    EXPECT_GT(pe.nt()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
+    for (const ShippedImage &image : shipped_images()) {
+        SCOPED_TRACE(image.name);
+        const PeImage &pe = image.pe;
+        ASSERT_GT(pe.bytes.size(), 4096u);
+        WORD flags = pe.nt()->OptionalHeader.DllCharacteristics;
+        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
+        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+        EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, pe.nt()->FileHeader.Machine);
+        EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.nt()->OptionalHeader.Subsystem);
+        // Relocations must be present or ASLR has nothing to work with.
+        EXPECT_GT(pe.nt()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size, 0u);
+        // No link time: two builds of one commit give the same bytes.
+        EXPECT_EQ(0u, pe.nt()->FileHeader.TimeDateStamp);
+    }
 }
 
 TEST(Executable, EmbedsNoBuildPaths)
@@ -126,14 +145,23 @@ TEST(Executable, CarriesEveryPayloadAsOneBestCompressionZlibStream)
 
 TEST(Executable, ManifestAsksOnlyForTheInvokersRights)
 {
-    HMODULE module = setup_module();
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_TRUE(found);
-    std::string text((const char *)LockResource(LoadResource(module, found)), SizeofResource(module, found));
-    EXPECT_NE(std::string::npos, text.find("level=\"asInvoker\""));
-    EXPECT_EQ(std::string::npos, text.find("requireAdministrator"));
-    EXPECT_EQ(std::string::npos, text.find("highestAvailable"));
-    EXPECT_EQ(std::string::npos, text.find("dependentAssembly"));
+    // The uninstaller is looked at as the installer lays it down.
+    std::vector<unsigned char> uninstaller = setup_payload(171);
+    std::string copy = fresh_dir("executable-uninstaller") + "\\TVKUnInstall.exe";
+    ASSERT_TRUE(write_file(copy, uninstaller.data(), uninstaller.size()));
+    HMODULE modules[] = {setup_module(), LoadLibraryExA(copy.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE)};
+    for (HMODULE module : modules) {
+        ASSERT_TRUE(module);
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_TRUE(found);
+        std::string text((const char *)LockResource(LoadResource(module, found)),
+                         SizeofResource(module, found));
+        EXPECT_NE(std::string::npos, text.find("level=\"asInvoker\""));
+        EXPECT_EQ(std::string::npos, text.find("requireAdministrator"));
+        EXPECT_EQ(std::string::npos, text.find("highestAvailable"));
+        EXPECT_EQ(std::string::npos, text.find("dependentAssembly"));
+    }
+    FreeLibrary(modules[1]);
 }
 
 TEST(Executable, HasTheIconAndTheThreeDialogTemplates)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a product file includes a room it may not: dependencies point down, to base.
-#   app -> wizard -> ui, install -> base; ui -> resources. Another room is seen only
-#   through its one public header (room/room.h).
+#   app -> wizard -> ui, install -> base; ui -> resources; app -> uninstall -> install.
+#   Another room is seen only through its one public header (room/room.h).
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -10,7 +10,8 @@ declare -A may=(
   [install]="base"
   [ui]="base resources"
   [wizard]="ui install base resources"
-  [app]="wizard ui install base resources"
+  [uninstall]="install base"
+  [app]="wizard ui install uninstall base resources"
 )
 bad=0
 for room in "${!may[@]}"; do

@@ -7,6 +7,7 @@
 
 int message_kind;
 char message_english[MESSAGE_ENGLISH_SIZE];
+static const char *message_caption;
 
 static MessageMeasures measure_message(HWND dialog, const char *chinese)
 {
@@ -77,6 +78,8 @@ static INT_PTR CALLBACK message_proc(HWND dialog, UINT message, WPARAM wparam, L
 {
     switch (message) {
     case WM_INITDIALOG:
+        if (message_caption)
+            SetWindowTextA(dialog, message_caption);
         lay_out_dialog(dialog, (const char *)lparam);
         return TRUE;
     case WM_DRAWITEM:
@@ -101,6 +104,11 @@ int show_message(const char *chinese, const char *english, int kind, HWND owner)
     copy_text_truncated(message_english, sizeof(message_english), english ? english : "");
     return (int)DialogBoxParamA(g_drawing.instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, message_proc,
                                 (LPARAM)chinese);
+}
+
+void set_message_caption(const char *caption)
+{
+    message_caption = caption;
 }
 
 int show_text_message(int name, int kind, HWND owner)

@@ -16,6 +16,16 @@ const MessageText message_texts[MSG_COUNT] = {
     {"无法在 Start 菜单中为本程序建立一个条目。很抱歉，只好请您以后自已建立了。",
      "Failed to create an entry on Start Menu."},
     {"无法建目录(%s)!", "Cannot create folder!"},
+    {"确实要删除 Tavik 中文输入引擎吗？", "Remove the Tavik Chinese Input Engine from this computer?"},
+    {"Tavik 中文输入引擎已全部删除。", "The Tavik Chinese Input Engine has been removed."},
+    {"Tavik 中文输入引擎已删除。安装目录里有您自己的文件，目录已保留。",
+     "Tavik was removed. Its folder was kept: it holds files the setup did not install (your own files)."},
+    {"以下文件正在使用，未能删除：%s",
+     "Some files are in use and were not removed. Quit all Tavik programs and uninstall again."},
+    {"本程序所在的目录不是 Tavik 的安装目录，没有删除任何文件。",
+     "This folder does not hold a Tavik installation. Nothing was removed."},
+    {"卸载程序无法启动，没有删除任何文件。",
+     "The uninstaller could not start from the temporary folder. Nothing was removed."},
 };
 
 const ButtonCaption button_captions[] = {
@@ -41,6 +51,8 @@ const ButtonCaption button_captions[] = {
     {IDC_LANGUAGE_LABEL, {CAPTION_FIXED, "User Interface Language 用户界面语言", 0, 1}},
 };
 const int button_caption_count = sizeof(button_captions) / sizeof(button_captions[0]);
+
+const char uninstaller_caption[] = "Tavik Chinese Input Engine Uninstaller";
 
 const char install_caption[] = "同意/安装 Agree/Install";
 

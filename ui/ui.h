@@ -54,6 +54,9 @@ enum { MESSAGE_NOTICE = 0, MESSAGE_QUESTION = 4 };
 // The one bilingual message dialog every notice and question goes through. Returns the id
 // of the button that closed it (1, 2, 6 or 7), or DialogBoxParamA's failure value.
 int show_message(const char *chinese, const char *english, int kind, HWND owner);
+// The caption every later message dialog takes instead of its template's; null restores that.
+void set_message_caption(const char *caption);
+extern const char uninstaller_caption[];
 
 // Every message the installer shows, as a Chinese/English pair.
 enum MessageName {
@@ -65,6 +68,13 @@ enum MessageName {
     MSG_FAILURE,
     MSG_START_MENU_FAILED,
     MSG_SHORTCUT_FOLDER_FAILED, // the Chinese text takes the folder for its %s
+    // The uninstaller's.
+    MSG_UNINSTALL_QUESTION,
+    MSG_UNINSTALL_DONE,
+    MSG_UNINSTALL_FOLDER_KEPT, // the user's own files are in the folder
+    MSG_UNINSTALL_IN_USE,      // the Chinese text takes the file for its %s
+    MSG_UNINSTALL_NOT_INSTALLED,
+    MSG_UNINSTALL_CANNOT_START,
     MSG_COUNT,
 };
 struct MessageText {

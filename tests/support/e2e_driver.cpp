@@ -83,7 +83,7 @@ static BOOL CALLBACK match_window(HWND window, LPARAM param)
     WindowQuery *q = (WindowQuery *)param;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != q->pid || !IsWindowVisible(window))
+    if ((q->pid && pid != q->pid) || !IsWindowVisible(window))
         return TRUE;
     char text[256] = "";
     GetWindowTextA(window, text, sizeof(text));
@@ -555,10 +555,10 @@ bool wait_shown(HWND dialog, int id, DWORD timeout_ms)
     return true;
 }
 
-bool wait_message(SetupProcess *setup, DWORD timeout_ms, MessageSeen *seen)
+bool wait_message(SetupProcess *setup, DWORD timeout_ms, MessageSeen *seen, const char *caption)
 {
     *seen = MessageSeen{};
-    seen->window = wait_window(setup->pid, DIALOG_CLASS, MESSAGE_CAPTION, timeout_ms);
+    seen->window = wait_window(setup->pid, DIALOG_CLASS, caption, timeout_ms);
     seen->seen_at = GetTickCount64();
     if (!seen->window)
         return false;

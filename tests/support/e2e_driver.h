@@ -30,7 +30,8 @@ bool wait_exit(SetupProcess *setup, DWORD timeout_ms, DWORD *code);
 // Ends a process this test started that is still running, and releases its handle.
 void end_setup(SetupProcess *setup);
 
-// A visible top-level window of the process with that class (or any, when null) and title.
+// A visible top-level window of the process (any process when pid is 0) with that class (or any,
+// when null) and title.
 HWND find_window(DWORD pid, const char *cls, const char *title);
 HWND wait_window(DWORD pid, const char *cls, const char *title, DWORD timeout_ms);
 bool wait_gone(HWND window, DWORD timeout_ms);
@@ -107,7 +108,9 @@ struct MessageSeen {
     bool ok, cancel, yes, no; // which buttons are shown
     ULONGLONG seen_at;        // GetTickCount64 when it was first seen shown
 };
-bool wait_message(SetupProcess *setup, DWORD timeout_ms, MessageSeen *seen);
+// The message dialog of the process, by its caption (the installer's unless told).
+bool wait_message(SetupProcess *setup, DWORD timeout_ms, MessageSeen *seen,
+                  const char *caption = MESSAGE_CAPTION);
 // Clicks one of the dialog's buttons and waits until the dialog is gone.
 bool answer_message(HWND message, int button);
 

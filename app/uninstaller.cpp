@@ -1,0 +1,232 @@
+// TVKUnInstall.exe: the question, the hand-over to a copy in the temporary folder, the closing message.
+#include <stdlib.h>
+#include <string.h>
+
+#include "app/app.h"
+#include "base/base.h"
+#include "resources/ids.h"
+#include "ui/ui.h"
+#include "uninstall/uninstall.h"
+
+// The copy's arguments: the switch, the inherited handle of the first process, the folder.
+static const char REMOVE_SWITCH[] = "/remove ";
+// The first process ends as soon as the copy has started; a slow system gets this long.
+static const DWORD ORIGINAL_END_TIMEOUT_MS = 30000;
+static const int COPY_NAME_TRIES = 100;
+
+struct SystemProbe {
+    int is_nt;
+    int os_major_is_3;
+};
+
+static SystemProbe probe_system(void)
+{
+    SystemProbe probe = {};
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (GetVersionExA(&version)) {
+#pragma GCC diagnostic pop
+        probe.is_nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+        probe.os_major_is_3 = version.dwMajorVersion == 3;
+    }
+    g_drawing.ansi_text_output = probe.is_nt;
+    return probe;
+}
+
+// The last backslash of a path in the system's code page; null when there is none.
+static char *last_backslash(char *path)
+{
+    char *found = NULL;
+    for (char *p = path; *p; p += path_char_size(p))
+        if (*p == '\\')
+            found = p;
+    return found;
+}
+
+// This program's path, and its folder in its long form (the form the shortcuts store).
+static int own_paths(char *program, char *folder, size_t size)
+{
+    DWORD n = GetModuleFileNameA(NULL, program, (DWORD)size);
+    if (n == 0 || n >= size)
+        return 0;
+    char cut[PATH_SIZE];
+    if (!copy_text(cut, sizeof(cut), program))
+        return 0;
+    char *last = last_backslash(cut);
+    if (!last)
+        return 0;
+    *last = 0;
+    DWORD k = GetLongPathNameA(cut, folder, (DWORD)size);
+    return (k > 0 && k < size) || copy_text(folder, size, cut);
+}
+
+// A new file "~tvkuninstall-<pid>-<n>.exe" in the temporary folder holding this program's bytes;
+// an existing name is never opened. Its path goes to copy, the folder to temp.
+static int copy_to_temp(const char *program, char *copy, char *temp, size_t size)
+{
+    DWORD n = GetTempPathA((DWORD)size, temp);
+    if (n == 0 || n >= size)
+        return 0;
+    HANDLE from = CreateFileA(program, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (from == INVALID_HANDLE_VALUE)
+        return 0;
+    HANDLE to = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < COPY_NAME_TRIES && to == INVALID_HANDLE_VALUE; i++) {
+        if (!format_text(copy, size, "%s~tvkuninstall-%lu-%d.exe", temp, GetCurrentProcessId(), i))
+            break;
+        to = CreateFileA(copy, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        DWORD error = GetLastError();
+        if (to == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (to == INVALID_HANDLE_VALUE) {
+        CloseHandle(from);
+        return 0;
+    }
+    static unsigned char buffer[0x10000];
+    DWORD got = 0, put = 0;
+    int copied = 1;
+    while (copied && (copied = ReadFile(from, buffer, sizeof(buffer), &got, NULL) != 0) && got > 0)
+        copied = WriteFile(to, buffer, got, &put, NULL) && put == got;
+    CloseHandle(from);
+    copied = CloseHandle(to) && copied;
+    if (!copied)
+        DeleteFileA(copy);
+    return copied;
+}
+
+// Starts the copy, working in the temporary folder so that nothing holds the install folder, with a
+// handle on this process that it inherits to wait on.
+static int start_copy(const char *copy, const char *temp, const char *folder)
+{
+    HANDLE self = NULL;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+        return 0;
+    char line[3 * PATH_SIZE];
+    int started = 0;
+    if (format_text(line, sizeof(line), "\"%s\" %s%llx %s", copy, REMOVE_SWITCH,
+                    (unsigned long long)(ULONG_PTR)self, folder)) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        started = CreateProcessA(copy, line, NULL, NULL, TRUE, 0, NULL, temp, &startup, &process) != 0;
+        if (started) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    CloseHandle(self);
+    return started;
+}
+
+// "/remove <handle in hex> <folder>": the handle value and the folder; 0 for anything else.
+static int parse_removal(const char *arguments, unsigned long long *handle, char *folder, size_t size)
+{
+    size_t switch_length = sizeof(REMOVE_SWITCH) - 1;
+    if (!arguments || strncmp(arguments, REMOVE_SWITCH, switch_length) != 0)
+        return 0;
+    const char *digits = arguments + switch_length;
+    char *end = NULL;
+    *handle = strtoull(digits, &end, 16);
+    if (end == digits || *end != ' ' || !end[1])
+        return 0;
+    return copy_text(folder, size, end + 1);
+}
+
+struct Outcome {
+    char first_not_removed[PATH_SIZE];
+};
+
+static void note(void *context, int notice, const char *path)
+{
+    Outcome *outcome = (Outcome *)context;
+    if (notice == UNINSTALL_NOT_REMOVED && !outcome->first_not_removed[0])
+        copy_text_truncated(outcome->first_not_removed, sizeof(outcome->first_not_removed), path);
+}
+
+static void show_in_use(const char *path)
+{
+    char copy[PATH_SIZE], message[80];
+    copy_text_truncated(copy, sizeof(copy), path);
+    char *last = last_backslash(copy);
+    const char *name = last ? last + 1 : copy;
+    // The name cut short rather than the whole text lost.
+    if (!format_text(message, sizeof(message), message_texts[MSG_UNINSTALL_IN_USE].chinese, name))
+        copy_text_truncated(message, sizeof(message), message_texts[MSG_UNINSTALL_IN_USE].chinese);
+    show_message(message, message_texts[MSG_UNINSTALL_IN_USE].english, MESSAGE_NOTICE, NULL);
+}
+
+// The copy's part: waits for the first process, removes, and tells how it went.
+static int remove_install(const char *arguments, SystemProbe probe)
+{
+    unsigned long long value = 0;
+    char folder[PATH_SIZE];
+    if (!parse_removal(arguments, &value, folder, sizeof(folder)))
+        return 1;
+    HANDLE original = (HANDLE)(ULONG_PTR)value;
+    // Started by hand with a made-up handle, the copy does nothing.
+    if (!GetProcessId(original))
+        return 1;
+    WaitForSingleObject(original, ORIGINAL_END_TIMEOUT_MS);
+    CloseHandle(original);
+
+    Outcome outcome = {};
+    UninstallRequest request = {folder, probe.is_nt, probe.os_major_is_3, {&outcome, note}};
+    switch (run_uninstall(&request)) {
+    case UNINSTALL_ALL_GONE:
+        show_text_message(MSG_UNINSTALL_DONE, MESSAGE_NOTICE, NULL);
+        return 0;
+    case UNINSTALL_FOLDER_KEPT:
+        show_text_message(MSG_UNINSTALL_FOLDER_KEPT, MESSAGE_NOTICE, NULL);
+        return 0;
+    case UNINSTALL_SOME_NOT_GONE:
+        show_in_use(outcome.first_not_removed);
+        return 2;
+    default:
+        show_text_message(MSG_UNINSTALL_NOT_INSTALLED, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
+}
+
+// The first process's part: the question, then the copy that can remove this program too.
+static int ask_and_hand_over(void)
+{
+    char program[PATH_SIZE], folder[PATH_SIZE], copy[PATH_SIZE], temp[PATH_SIZE];
+    if (!own_paths(program, folder, sizeof(folder)) || !looks_like_install(folder)) {
+        show_text_message(MSG_UNINSTALL_NOT_INSTALLED, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
+    if (show_text_message(MSG_UNINSTALL_QUESTION, MESSAGE_QUESTION, NULL) != IDC_MSG_YES)
+        return 0;
+    if (!copy_to_temp(program, copy, temp, sizeof(copy))) {
+        show_text_message(MSG_UNINSTALL_CANNOT_START, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
+    if (!start_copy(copy, temp, folder)) {
+        DeleteFileA(copy);
+        show_text_message(MSG_UNINSTALL_CANNOT_START, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
+    return 0;
+}
+
+int run_uninstaller(HINSTANCE instance, const char *arguments)
+{
+    SystemProbe probe = probe_system();
+    g_drawing.instance = instance;
+    set_message_caption(uninstaller_caption);
+    int atlas = load_glyph_atlas();
+    if (atlas != ATLAS_OK) {
+        release_drawing_kit();
+        return atlas == ATLAS_NO_GDI ? 0 : 1;
+    }
+    int result = arguments && strncmp(arguments, REMOVE_SWITCH, sizeof(REMOVE_SWITCH) - 1) == 0
+                     ? remove_install(arguments, probe)
+                     : ask_and_hand_over();
+    release_drawing_kit();
+    return result;
+}

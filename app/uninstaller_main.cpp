@@ -1,0 +1,13 @@
+// Entry point of TVKUnInstall.exe.
+#include <windows.h>
+
+#include "app/app.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show)
+{
+    (void)show;
+    restrict_dll_search();
+    if (previous)
+        return 0;
+    return run_uninstaller(instance, command_line);
+}
