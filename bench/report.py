@@ -30,7 +30,7 @@ PHASES = [
 ]
 CLOSING = {"shortcuts", "config"}
 GOAL_RUN_FLOOR = 1.10
-GOAL_SIZE = 0.03
+GOAL_SIZE = 0.97  # at most this share of NSIS zlib's size
 GOAL_MEMORY_RISE = 2 * 1048576
 
 
@@ -227,8 +227,8 @@ def build(args):
                f"first page (§0) | {rise_text} | {goal(rise and rise[0] <= GOAL_MEMORY_RISE)} | |")
     out.append(f"| start-up no slower than NSIS ({faster}, the faster one) | startup/nsis "
                f"{ratio(r_start)} | {goal(r_start and r_start[0] <= 1)} | |")
-    out.append(f"| size within a few percent ({GOAL_SIZE:.0%}) of NSIS zlib | size/nsis-zlib "
-               f"{r_size:.3f} | {goal(abs(r_size - 1) <= GOAL_SIZE)} | |")
+    out.append(f"| size at most {GOAL_SIZE}× NSIS zlib | size/nsis-zlib "
+               f"{r_size:.3f} | {goal(r_size <= GOAL_SIZE)} | |")
     out.append("")
 
     out.append("## 0. What a user gets")
