@@ -4,21 +4,14 @@
 #include <commctrl.h>
 
 #include "app/startup_rules.h"
+#include "base/base.h"
 #include "resources/ids.h"
 #include "ui/ui.h"
 #include "wizard/wizard.h"
 
 void probe_environment(void)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (GetVersionExA(&version)) {
-#pragma GCC diagnostic pop
-        g_state.is_nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-        g_state.os_major_is_3 = version.dwMajorVersion == 3;
-    }
+    read_platform(&g_state.is_nt, &g_state.os_major_is_3);
     CPINFO cp = {};
     if (GetCPInfo(CP_ACP, &cp))
         g_state.dbcs_system = cp.MaxCharSize > 1;

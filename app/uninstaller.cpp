@@ -22,15 +22,7 @@ struct SystemProbe {
 static SystemProbe probe_system(void)
 {
     SystemProbe probe = {};
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (GetVersionExA(&version)) {
-#pragma GCC diagnostic pop
-        probe.is_nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-        probe.os_major_is_3 = version.dwMajorVersion == 3;
-    }
+    read_platform(&probe.is_nt, &probe.os_major_is_3);
     g_drawing.ansi_text_output = probe.is_nt;
     return probe;
 }

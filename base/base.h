@@ -46,6 +46,10 @@ int inflate_resource(HMODULE module, int id, void *out, unsigned long capacity, 
 // Adds other_bits and the read-only and hidden bits asked for to an existing file's bits,
 // hidden first: a file system may refuse to change anything on a read-only file.
 void protect_file(const char *path, unsigned long other_bits, int read_only, int hidden);
+
+// Sets *is_nt and *os_major_is_3 from the system's version; leaves them as they are when it
+// cannot be read.
+void read_platform(int *is_nt, int *os_major_is_3);
 #endif
 
 #endif
