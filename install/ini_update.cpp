@@ -113,8 +113,12 @@ std::string update_config_text(const std::string &text, int display_ok, int forc
             for (KeyPlace &k : keys) {
                 size_t v = value_start(text, line, first, k.key);
                 if (v != NONE && k.value_start == NONE) {
-                    k.value_start = v;
-                    k.value_end = line.content_end;
+                    // Only the value's own characters change: blanks before it and whatever
+                    // follows it on the line (a comment, say) stay as they are.
+                    k.value_start = skip_blanks(text, v, line.content_end);
+                    k.value_end = k.value_start;
+                    while (k.value_end < line.content_end && !strchr(" \t;", text[k.value_end]))
+                        k.value_end++;
                 }
             }
         }

@@ -19,8 +19,8 @@ static bool same_name(const std::string &a, const std::string &b)
     return true;
 }
 
-// The value of key in the first "[Config]" section as a profile reader sees it
-// (names without regard to case, blanks before "="), or "?" when absent.
+// The value of key in the first "[Config]" section as a profile reader takes a number from it
+// (names without regard to case, blanks around "=", anything after the value), or "?" when absent.
 static std::string config_value(const std::string &text, const std::string &key)
 {
     bool in_config = false, config_seen = false;
@@ -41,8 +41,13 @@ static std::string config_value(const std::string &text, const std::string &key)
             config_seen = config_seen || in_config;
         } else if (in_config && same_name(trimmed.substr(0, key.size()), key)) {
             size_t eq = trimmed.find_first_not_of(" \t", key.size());
-            if (eq != std::string::npos && trimmed[eq] == '=')
-                return trimmed.substr(eq + 1);
+            if (eq != std::string::npos && trimmed[eq] == '=') {
+                // The number a reader takes: blanks, then the value up to a blank or a comment.
+                size_t from = trimmed.find_first_not_of(" \t", eq + 1);
+                if (from == std::string::npos)
+                    return "";
+                return trimmed.substr(from, trimmed.find_first_of(" \t;", from) - from);
+            }
         }
         at = end + 1;
     }
