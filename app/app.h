@@ -12,6 +12,10 @@ void find_module_dir(void);
 // The Enter-key rule applied to one message; returns 1 when it was consumed.
 int apply_enter_key(const MSG *msg);
 void run_message_loop(void);
+// The lock every Tavik setup and uninstaller holds while it may change anything, taken within
+// wait_ms; null when another one holds it. It is let go at the latest when the process ends.
+HANDLE take_setup_lock(DWORD wait_ms);
+void release_setup_lock(HANDLE lock);
 int run_installer(HINSTANCE instance);
 // TVKUnInstall.exe: without arguments it asks and hands over to a copy of itself in the
 // temporary folder, which removes the install once the first has ended.

@@ -81,21 +81,26 @@ int run_installer(HINSTANCE instance)
         return atlas == ATLAS_NO_GDI ? 0 : 1;
     }
 
+    // A second setup would sweep away the first one's staged files half-way through its run.
+    HANDLE lock = take_setup_lock(0);
+    if (!lock) {
+        show_text_message(MSG_ANOTHER_SETUP, MESSAGE_NOTICE, NULL);
+        release_drawing_kit();
+        return 0;
+    }
     load_common_controls();
 
     g_state.wizard_page = 0;
     g_state.app_icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    // Without the wizard the loop would wait for ever: the process ends as after a cancel.
     g_state.wizard_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
-    if (!g_state.wizard_window) {
-        // Without the wizard the loop would wait for ever.
-        release_drawing_kit();
-        return 2;
-    }
-    if (g_state.wizard_page >= 0)
+    if (g_state.wizard_window && g_state.wizard_page >= 0)
         run_message_loop();
 
-    DestroyWindow(g_state.wizard_window);
+    if (g_state.wizard_window)
+        DestroyWindow(g_state.wizard_window);
     g_state.wizard_window = NULL;
     release_drawing_kit();
+    release_setup_lock(lock);
     return 0;
 }

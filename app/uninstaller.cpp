@@ -1,6 +1,9 @@
 // TVKUnInstall.exe: the question, the hand-over to a copy in the temporary folder, the closing message.
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
+
+#include <tlhelp32.h>
 
 #include "app/app.h"
 #include "base/base.h"
@@ -13,6 +16,8 @@ static const char REMOVE_SWITCH[] = "/remove ";
 // The first process ends as soon as the copy has started; a slow system gets this long.
 static const DWORD ORIGINAL_END_TIMEOUT_MS = 30000;
 static const int COPY_NAME_TRIES = 100;
+// The copy takes the lock its first process let go; another setup may be holding it meanwhile.
+static const DWORD LOCK_WAIT_MS = 5000;
 
 struct SystemProbe {
     int is_nt;
@@ -27,31 +32,27 @@ static SystemProbe probe_system(void)
     return probe;
 }
 
-// The last backslash of a path in the system's code page; null when there is none.
-static char *last_backslash(char *path)
-{
-    char *found = NULL;
-    for (char *p = path; *p; p += path_char_size(p))
-        if (*p == '\\')
-            found = p;
-    return found;
-}
-
-// This program's path, and its folder in its long form (the form the shortcuts store).
+// This program's path, and its folder in its long form (the form the shortcuts store) and kept form
+// ("C:" for a drive's root).
 static int own_paths(char *program, char *folder, size_t size)
 {
     DWORD n = GetModuleFileNameA(NULL, program, (DWORD)size);
     if (n == 0 || n >= size)
         return 0;
-    char cut[PATH_SIZE];
+    char cut[PATH_SIZE], calls[PATH_SIZE];
     if (!copy_text(cut, sizeof(cut), program))
         return 0;
     char *last = last_backslash(cut);
     if (!last)
         return 0;
     *last = 0;
-    DWORD k = GetLongPathNameA(cut, folder, (DWORD)size);
-    return (k > 0 && k < size) || copy_text(folder, size, cut);
+    if (!folder_for_calls(calls, sizeof(calls), cut))
+        return 0;
+    DWORD k = GetLongPathNameA(calls, folder, (DWORD)size);
+    if (!(k > 0 && k < size) && !copy_text(folder, size, calls))
+        return 0;
+    drop_trailing_backslash(folder);
+    return 1;
 }
 
 // A new file "~tvkuninstall-<pid>-<n>.exe" in the temporary folder holding this program's bytes;
@@ -98,10 +99,12 @@ static int start_copy(const char *copy, const char *temp, const char *folder)
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                          SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
         return 0;
-    char line[3 * PATH_SIZE];
+    char line[3 * PATH_SIZE], calls[PATH_SIZE];
     int started = 0;
-    if (format_text(line, sizeof(line), "\"%s\" %s%llx %s", copy, REMOVE_SWITCH,
-                    (unsigned long long)(ULONG_PTR)self, folder)) {
+    // A drive's root goes as "C:\\": "C:" alone is the copy's current folder on that drive.
+    if (folder_for_calls(calls, sizeof(calls), folder) &&
+        format_text(line, sizeof(line), "\"%s\" %s%llx %s", copy, REMOVE_SWITCH,
+                    (unsigned long long)(ULONG_PTR)self, calls)) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
@@ -124,32 +127,65 @@ static int parse_removal(const char *arguments, unsigned long long *handle, char
     const char *digits = arguments + switch_length;
     char *end = NULL;
     *handle = strtoull(digits, &end, 16);
-    if (end == digits || *end != ' ' || !end[1])
+    if (end == digits || *end != ' ' || !end[1] || !copy_text(folder, size, end + 1))
         return 0;
-    return copy_text(folder, size, end + 1);
+    drop_trailing_backslash(folder);
+    return 1;
+}
+
+// The process that started this one; 0 when it cannot be told.
+static DWORD parent_process_id(void)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    DWORD parent = 0, self = GetCurrentProcessId();
+    for (BOOL more = Process32First(snapshot, &entry); more && !parent;
+         more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == self)
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent;
+}
+
+// Only the handle the first process gave on itself: not this process's own pseudo-handle (which
+// would name this copy and let it run without the question), nor any other process's.
+static int is_parent_handle(HANDLE handle)
+{
+    if (handle == GetCurrentProcess() || handle == GetCurrentThread() || handle == NULL)
+        return 0;
+    DWORD parent = parent_process_id(), named = GetProcessId(handle);
+    return parent != 0 && named == parent;
 }
 
 struct Outcome {
     char first_not_removed[PATH_SIZE];
+    char first_changed[PATH_SIZE];
 };
 
 static void note(void *context, int notice, const char *path)
 {
     Outcome *outcome = (Outcome *)context;
-    if (notice == UNINSTALL_NOT_REMOVED && !outcome->first_not_removed[0])
-        copy_text_truncated(outcome->first_not_removed, sizeof(outcome->first_not_removed), path);
+    char *first = notice == UNINSTALL_NOT_REMOVED    ? outcome->first_not_removed
+                  : notice == UNINSTALL_CHANGED_KEPT ? outcome->first_changed
+                                                     : NULL;
+    if (first && !first[0])
+        copy_text_truncated(first, PATH_SIZE, path);
 }
 
-static void show_in_use(const char *path)
+// A closing message that names one file.
+static void show_naming(int text, const char *path)
 {
     char copy[PATH_SIZE], message[80];
     copy_text_truncated(copy, sizeof(copy), path);
     char *last = last_backslash(copy);
     const char *name = last ? last + 1 : copy;
     // The name cut short rather than the whole text lost.
-    if (!format_text(message, sizeof(message), message_texts[MSG_UNINSTALL_IN_USE].chinese, name))
-        copy_text_truncated(message, sizeof(message), message_texts[MSG_UNINSTALL_IN_USE].chinese);
-    show_message(message, message_texts[MSG_UNINSTALL_IN_USE].english, MESSAGE_NOTICE, NULL);
+    if (!format_text(message, sizeof(message), message_texts[text].chinese, name))
+        copy_text_truncated(message, sizeof(message), message_texts[text].chinese);
+    show_message(message, message_texts[text].english, MESSAGE_NOTICE, NULL);
 }
 
 // The copy's part: waits for the first process, removes, and tells how it went.
@@ -160,11 +196,16 @@ static int remove_install(const char *arguments, SystemProbe probe)
     if (!parse_removal(arguments, &value, folder, sizeof(folder)))
         return 1;
     HANDLE original = (HANDLE)(ULONG_PTR)value;
-    // Started by hand with a made-up handle, the copy does nothing.
-    if (!GetProcessId(original))
+    // Started by hand, with a made-up handle or this process's own, the copy does nothing.
+    if (!is_parent_handle(original))
         return 1;
     WaitForSingleObject(original, ORIGINAL_END_TIMEOUT_MS);
     CloseHandle(original);
+    // The first process's lock went with it; another setup may have taken it since.
+    if (!take_setup_lock(LOCK_WAIT_MS)) {
+        show_text_message(MSG_ANOTHER_SETUP, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
 
     Outcome outcome = {};
     UninstallRequest request = {folder, probe.is_nt, probe.os_major_is_3, {&outcome, note}};
@@ -173,10 +214,13 @@ static int remove_install(const char *arguments, SystemProbe probe)
         show_text_message(MSG_UNINSTALL_DONE, MESSAGE_NOTICE, NULL);
         return 0;
     case UNINSTALL_FOLDER_KEPT:
-        show_text_message(MSG_UNINSTALL_FOLDER_KEPT, MESSAGE_NOTICE, NULL);
+        if (outcome.first_changed[0])
+            show_naming(MSG_UNINSTALL_CHANGED, outcome.first_changed);
+        else
+            show_text_message(MSG_UNINSTALL_FOLDER_KEPT, MESSAGE_NOTICE, NULL);
         return 0;
     case UNINSTALL_SOME_NOT_GONE:
-        show_in_use(outcome.first_not_removed);
+        show_naming(MSG_UNINSTALL_IN_USE, outcome.first_not_removed);
         return 2;
     default:
         show_text_message(MSG_UNINSTALL_NOT_INSTALLED, MESSAGE_NOTICE, NULL);
@@ -190,6 +234,10 @@ static int ask_and_hand_over(void)
     char program[PATH_SIZE], folder[PATH_SIZE], copy[PATH_SIZE], temp[PATH_SIZE];
     if (!own_paths(program, folder, sizeof(folder)) || !looks_like_install(folder)) {
         show_text_message(MSG_UNINSTALL_NOT_INSTALLED, MESSAGE_NOTICE, NULL);
+        return 1;
+    }
+    if (!take_setup_lock(0)) {
+        show_text_message(MSG_ANOTHER_SETUP, MESSAGE_NOTICE, NULL);
         return 1;
     }
     if (show_text_message(MSG_UNINSTALL_QUESTION, MESSAGE_QUESTION, NULL) != IDC_MSG_YES)

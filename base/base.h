@@ -17,6 +17,21 @@ int copy_text(char *buf, size_t size, const char *src);
 // Copies as much of src as fits, always terminating. Never splits a GBK pair.
 void copy_text_truncated(char *buf, size_t size, const char *src);
 
+// Folders are kept without a trailing backslash, so that names append as "%s\%s"; a drive's root is
+// then "C:", which system calls read as the drive's current folder. A folder fit for those calls:
+// "C:" becomes "C:\", others are copied. 0 (out empty) when it does not fit.
+int folder_for_calls(char *out, size_t size, const char *folder);
+// Removes one trailing backslash (a single-byte character, not a trail byte): "C:\" becomes "C:",
+// the kept form. 1 when there was one.
+int drop_trailing_backslash(char *path);
+// The last backslash of a path in the system's code page, stepping over two-byte characters whose
+// trail byte could be a backslash; null when there is none.
+const char *last_backslash(const char *path);
+inline char *last_backslash(char *path)
+{
+    return (char *)last_backslash((const char *)path);
+}
+
 // Text drawn from the glyph atlas is GBK whatever the system: a byte of 0x80 or above
 // leads a pair.
 inline int is_gbk_lead(unsigned char byte)

@@ -52,3 +52,34 @@ void copy_text_truncated(char *buf, size_t size, const char *src)
     memcpy(buf, src, n);
     buf[n] = 0;
 }
+
+static int is_bare_drive(const char *folder)
+{
+    char c = folder[0];
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && folder[1] == ':' && folder[2] == 0;
+}
+
+int folder_for_calls(char *out, size_t size, const char *folder)
+{
+    return format_text(out, size, is_bare_drive(folder) ? "%s\\" : "%s", folder);
+}
+
+int drop_trailing_backslash(char *path)
+{
+    size_t last = 0, n = 0;
+    for (size_t i = 0; (n = path_char_size(path + i)) != 0; i += n)
+        last = i;
+    if (!path[0] || path[last] != '\\' || path_char_size(path + last) != 1)
+        return 0;
+    path[last] = 0;
+    return 1;
+}
+
+const char *last_backslash(const char *path)
+{
+    const char *found = NULL;
+    for (const char *p = path; *p; p += path_char_size(p))
+        if (*p == '\\')
+            found = p;
+    return found;
+}

@@ -26,7 +26,9 @@ int count_files(const std::string &folder, unsigned long long *total_bytes)
     if (find == INVALID_HANDLE_VALUE)
         return 0;
     do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        // The run's record of what it made is no installed file.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            lstrcmpiA(found.cFileName, "TVKInstall.rec") == 0)
             continue;
         files++;
         *total_bytes += ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;

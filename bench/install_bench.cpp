@@ -18,9 +18,7 @@ static char module_folder[PATH_SIZE], windows_folder[PATH_SIZE];
 static HWND progress_bar;
 
 // One staged file of the instrumented pass.
-struct StagedFile {
-    char path[PATH_SIZE];
-};
+typedef StagedPayload StagedFile;
 
 // As the wizard shows progress: the bar repaints at once, since the run holds the message loop.
 static void show_progress(void *context, int position)
@@ -156,8 +154,8 @@ static int stage_timed(HWND bar, unsigned char *buffer, unsigned char *floor_buf
         char tag[16];
         format_text(tag, sizeof(tag), "%d", i);
         start = now_seconds();
-        if (stage_payload(request.payload, entry->id, request.folder, tag, buffer, staged[i].path,
-                          sizeof(staged[i].path), &request.report) != STAGE_OK)
+        if (stage_payload(request.payload, entry->id, request.folder, tag, buffer, &staged[i],
+                          &request.report) != STAGE_OK)
             ok = 0;
         times->stage += now_seconds() - start;
         if (!twin_first)
@@ -229,7 +227,7 @@ int run_instrumented(const std::string &folder, const std::string &side, int ord
     char path[PATH_SIZE];
     start = now_seconds();
     if (format_text(path, sizeof(path), "%s\\", request.folder))
-        remove_leftovers(path);
+        remove_leftovers(path, NULL);
     times->checks += now_seconds() - start;
 
     start = now_seconds();

@@ -22,24 +22,6 @@ static int read_whole_file(const char *path, std::string *text)
     return ok;
 }
 
-// The new text goes to a new temporary file beside the old one, which is replaced only once
-// the new one is whole on disk: a failed write never leaves the products with half a
-// configuration, and a link at the name is replaced, never written through.
-static int replace_text(const char *folder, const char *path, const std::string &text)
-{
-    char prefix[PATH_SIZE], temp[PATH_SIZE];
-    if (!format_text(prefix, sizeof(prefix), "%s\\", folder))
-        return 0;
-    HANDLE file = create_temporary(prefix, "ini", temp, sizeof(temp));
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int written = write_all(file, text.data(), text.size());
-    if (finish_temporary(file) && written && replace_file(temp, path))
-        return 1;
-    remove_own_file(temp);
-    return 0;
-}
-
 int update_config_file(const char *folder, int display_ok, int force_language)
 {
     char path[PATH_SIZE];
@@ -50,9 +32,15 @@ int update_config_file(const char *folder, int display_ok, int force_language)
         return 1; // a missing file stays missing
 
     // Written anew even when no value changes, so that the bits below land on a file of our own.
+    // The new text goes to a new temporary file beside the old one, which is replaced only once the
+    // new one is whole on disk: a failed write never leaves the products with half a configuration,
+    // and a link at the name is replaced, never written through.
     std::string text;
-    if (read_whole_file(path, &text) &&
-        replace_text(folder, path, update_config_text(text, display_ok, force_language))) {
+    char prefix[PATH_SIZE];
+    if (!read_whole_file(path, &text) || !format_text(prefix, sizeof(prefix), "%s\\", folder))
+        return 1;
+    std::string updated = update_config_text(text, display_ok, force_language);
+    if (replace_with_bytes(prefix, path, "ini", updated.data(), updated.size())) {
         // The replacement is a new file: the original's other bits carry over to it.
         protect_file(path, original & CARRIED_BITS, 1, 1);
     }

@@ -18,8 +18,9 @@ static void pump(const InstallCallbacks *report)
 // Runs the whole stream through buffer into file. The stream's own checksum is checked on its
 // last block, and the stream must end exactly where its resource ends.
 static int inflate_into(z_stream *z, const unsigned char *packed, DWORD packed_size, HANDLE file,
-                        unsigned char *buffer, const InstallCallbacks *report)
+                        unsigned char *buffer, StagedPayload *staged, const InstallCallbacks *report)
 {
+    uLong crc = crc32(0, Z_NULL, 0);
     DWORD left = packed_size;
     for (int chunks = 1;; chunks++) {
         if (z->avail_in == 0 && left > 0) {
@@ -39,6 +40,10 @@ static int inflate_into(z_stream *z, const unsigned char *packed, DWORD packed_s
             return STAGE_DAMAGED; // bad data, a bad checksum, or the stream cut short
         if (produced && !write_all(file, buffer, produced))
             return STAGE_NOT_WRITTEN;
+        // What the record will list for the file, taken from the bytes as they go to disk.
+        crc = crc32(crc, buffer, (uInt)produced);
+        staged->crc = crc;
+        staged->size += produced;
         if (status == Z_STREAM_END)
             return z->avail_in == 0 && left == 0 ? STAGE_OK : STAGE_DAMAGED;
         if (chunks % CHUNKS_PER_PUMP == 0)
@@ -47,9 +52,9 @@ static int inflate_into(z_stream *z, const unsigned char *packed, DWORD packed_s
 }
 
 int stage_payload(HMODULE payload, int resource_id, const char *folder, const char *tag,
-                  unsigned char *buffer, char *staged, size_t staged_size, const InstallCallbacks *report)
+                  unsigned char *buffer, StagedPayload *staged, const InstallCallbacks *report)
 {
-    staged[0] = 0;
+    *staged = {};
     HRSRC found = FindResourceA(payload, MAKEINTRESOURCEA(resource_id & 0xffff), PACKED_TYPE);
     HGLOBAL loaded = found ? LoadResource(payload, found) : NULL;
     const unsigned char *packed = loaded ? (const unsigned char *)LockResource(loaded) : NULL;
@@ -62,18 +67,18 @@ int stage_payload(HMODULE payload, int resource_id, const char *folder, const ch
     z_stream z = {};
     if (inflateInit(&z) != Z_OK)
         return STAGE_NO_MEMORY;
-    HANDLE file = create_temporary(prefix, tag, staged, staged_size);
+    HANDLE file = create_temporary(prefix, tag, staged->path, sizeof(staged->path));
     int result = STAGE_NOT_WRITTEN;
     if (file != INVALID_HANDLE_VALUE) {
-        result = inflate_into(&z, packed, packed_size, file, buffer, report);
+        result = inflate_into(&z, packed, packed_size, file, buffer, staged, report);
         if (!finish_temporary(file) && result == STAGE_OK)
             result = STAGE_NOT_WRITTEN;
         if (result != STAGE_OK)
-            remove_own_file(staged);
+            remove_own_file(staged->path);
     }
     inflateEnd(&z);
     if (result != STAGE_OK)
-        staged[0] = 0;
+        *staged = {};
     return result;
 }
 
@@ -108,13 +113,14 @@ static int commit_or_remove(const char *staged, const char *folder, const char *
 int extract_payload(HMODULE payload, int resource_id, const char *folder, const char *file_name,
                     int set_read_only, int set_hidden)
 {
-    char destination[PATH_SIZE], staged[PATH_SIZE];
+    char destination[PATH_SIZE];
     if (!format_text(destination, sizeof(destination), "%s\\%s", folder, file_name))
         return 0;
     unsigned char buffer[STAGE_BUFFER_SIZE];
-    if (stage_payload(payload, resource_id, folder, "x", buffer, staged, sizeof(staged), NULL) != STAGE_OK)
+    StagedPayload staged;
+    if (stage_payload(payload, resource_id, folder, "x", buffer, &staged, NULL) != STAGE_OK)
         return 0;
-    return commit_or_remove(staged, folder, file_name, set_read_only, set_hidden);
+    return commit_or_remove(staged.path, folder, file_name, set_read_only, set_hidden);
 }
 
 int write_install_file(const char *folder, const char *file_name, const void *data, unsigned long size,

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "base/base.h"
+#include "install/install.h"
 
 static const char TEMPORARY_STEM[] = "~tvk";
 static const char TEMPORARY_END[] = ".tmp";
@@ -52,74 +53,17 @@ int finish_temporary(HANDLE file)
     return flushed && closed;
 }
 
-// The entry at path itself, not what a link there points at, opened to read its attributes.
-static HANDLE open_entry_itself(const char *path)
+int replace_with_bytes(const char *prefix, const char *path, const char *tag, const void *data, size_t size)
 {
-    return CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
-}
-
-// True when path names the entry itself, with no link on the way: the system's final name for it
-// is the full form of path.
-static int names_itself(const char *path)
-{
-    HANDLE handle = open_entry_itself(path);
-    if (handle == INVALID_HANDLE_VALUE)
+    char staged[PATH_SIZE];
+    HANDLE file = create_temporary(prefix, tag, staged, sizeof(staged));
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    char final_name[PATH_SIZE + 8], full[PATH_SIZE], expected[PATH_SIZE + 8];
-    BY_HANDLE_FILE_INFORMATION info;
-    DWORD n = GetFinalPathNameByHandleA(handle, final_name, sizeof(final_name), FILE_NAME_NORMALIZED);
-    int plain =
-        GetFileInformationByHandle(handle, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    CloseHandle(handle);
-    DWORD m = GetFullPathNameA(path, sizeof(full), full, NULL);
-    return plain && n > 0 && n < sizeof(final_name) && m > 0 && m < sizeof(full) &&
-           format_text(expected, sizeof(expected), "\\\\?\\%s", full) && lstrcmpiA(final_name, expected) == 0;
-}
-
-// The bits of the entry at path itself; 0 when it cannot be read.
-static int own_bits(const char *path, DWORD *bits)
-{
-    HANDLE handle = open_entry_itself(path);
-    if (handle == INVALID_HANDLE_VALUE)
-        return 0;
-    FILE_BASIC_INFO info = {};
-    int read = GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof(info)) != 0;
-    CloseHandle(handle);
-    *bits = info.FileAttributes;
-    return read;
-}
-
-static int set_bits_by_handle(HANDLE handle, DWORD bits)
-{
-    FILE_BASIC_INFO info = {};
-    // Zero would mean "leave the bits as they are".
-    info.FileAttributes = bits ? bits : FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof(info)) != 0;
-}
-
-// Sets the bits of the entry at path itself, never of what a link there points at. Read-only is
-// set last and cleared first: a file system may refuse any other change to a read-only file.
-static int set_own_bits(const char *path, DWORD bits)
-{
-    // Only the bits a program may set: those that tell what the entry is stay as they are.
-    bits &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    DWORD first = bits & ~(DWORD)FILE_ATTRIBUTE_READONLY;
-    HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (handle != INVALID_HANDLE_VALUE) {
-        int ok = set_bits_by_handle(handle, first) && (first == bits || set_bits_by_handle(handle, bits));
-        CloseHandle(handle);
-        return ok;
-    }
-    // Some systems refuse even attribute access to a read-only file; then the name may be changed
-    // by name, but only when it is no link.
-    if (GetLastError() != ERROR_ACCESS_DENIED || !names_itself(path))
-        return 0;
-    return SetFileAttributesA(path, first ? first : FILE_ATTRIBUTE_NORMAL) &&
-           (first == bits || SetFileAttributesA(path, bits));
+    int written = write_all(file, data, size);
+    if (finish_temporary(file) && written && replace_file(staged, path))
+        return 1;
+    remove_own_file(staged);
+    return 0;
 }
 
 int replace_file(const char *source, const char *destination)
@@ -139,22 +83,6 @@ int replace_file(const char *source, const char *destination)
     return 0;
 }
 
-int remove_own_file(const char *path)
-{
-    if (DeleteFileA(path))
-        return 1;
-    DWORD error = GetLastError(), before;
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return 1;
-    if (error != ERROR_ACCESS_DENIED || !own_bits(path, &before) || (before & FILE_ATTRIBUTE_DIRECTORY) ||
-        !(before & PROTECT_BITS) || !set_own_bits(path, before & ~PROTECT_BITS))
-        return 0;
-    if (DeleteFileA(path))
-        return 1;
-    set_own_bits(path, before);
-    return 0;
-}
-
 int is_temporary_name(const char *name)
 {
     size_t n = strlen(name), stem = sizeof(TEMPORARY_STEM) - 1, end = sizeof(TEMPORARY_END) - 1;
@@ -166,10 +94,30 @@ int is_temporary_name(const char *name)
                           (int)end) == CSTR_EQUAL;
 }
 
-void remove_leftovers(const char *prefix)
+// "~tvk<tag>.tmp" or "~tvk<tag>-<n>.tmp": what create_temporary makes for tag.
+static int is_temporary_of(const char *name, const char *tag)
+{
+    size_t stem = sizeof(TEMPORARY_STEM) - 1, end = sizeof(TEMPORARY_END) - 1, t = strlen(tag);
+    size_t n = strlen(name);
+    if (n < stem + t + end ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name + stem, (int)t, tag, (int)t) != CSTR_EQUAL)
+        return 0;
+    const char *rest = name + stem + t, *digits_end = name + n - end;
+    if (rest == digits_end)
+        return 1;
+    if (*rest++ != '-' || rest == digits_end)
+        return 0;
+    for (; rest < digits_end; rest++)
+        if (*rest < '0' || *rest > '9')
+            return 0;
+    return 1;
+}
+
+void remove_leftovers(const char *prefix, const char *tag)
 {
     char pattern[PATH_SIZE], path[PATH_SIZE];
-    if (!format_text(pattern, sizeof(pattern), "%s%s*%s", prefix, TEMPORARY_STEM, TEMPORARY_END))
+    if (!format_text(pattern, sizeof(pattern), "%s%s%s*%s", prefix, TEMPORARY_STEM, tag ? tag : "",
+                     TEMPORARY_END))
         return;
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA(pattern, &found);
@@ -177,6 +125,7 @@ void remove_leftovers(const char *prefix)
         return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && is_temporary_name(found.cFileName) &&
+            (!tag || is_temporary_of(found.cFileName, tag)) &&
             format_text(path, sizeof(path), "%s%s", prefix, found.cFileName))
             remove_own_file(path);
     } while (FindNextFileA(find, &found));

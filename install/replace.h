@@ -18,17 +18,24 @@ HANDLE create_temporary(const char *prefix, const char *tag, char *path, size_t 
 int write_all(HANDLE file, const void *data, size_t size);
 // Flushes and closes a temporary file; 1 when its bytes reached the disk.
 int finish_temporary(HANDLE file);
+// The bytes written to a new temporary file "~tvk<tag>.tmp" in the folder prefix names (with its
+// trailing backslash), flushed, then moved over path with write-through. 1 on success; otherwise
+// path is as it was and no temporary file is left.
+int replace_with_bytes(const char *prefix, const char *path, const char *tag, const void *data, size_t size);
 
 // Moves source over destination, replacing whatever name is there (a link itself, never what it
 // points at). A destination that refuses as read-only has its own protect bits cleared for one
 // more try, and gets them back when that fails too.
 int replace_file(const char *source, const char *destination);
-// Removes a file, clearing its own protect bits when they are in the way; 1 when it is gone.
-int remove_own_file(const char *path);
-// Removes the temporary files ("~tvk*.tmp") a run that was cut short left in the folder prefix names.
-void remove_leftovers(const char *prefix);
-// 1 for a name create_temporary makes: "~tvk*.tmp", long form only.
-int is_temporary_name(const char *name);
+// Removes the temporary files a run that was cut short left in the folder prefix names: every
+// "~tvk*.tmp" without a tag, else only those create_temporary makes for tag.
+void remove_leftovers(const char *prefix, const char *tag);
+// The bits of the entry at path itself; 0 when they cannot be read.
+int own_bits(const char *path, DWORD *bits);
+// Sets the bits of the entry at path itself, never of what a link there points at, and only while
+// no other name shares its data. Read-only is set last and cleared first: a file system may refuse
+// any other change to a read-only file.
+int set_own_bits(const char *path, DWORD bits);
 
 enum DestinationState {
     DESTINATION_ABSENT,

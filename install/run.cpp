@@ -1,6 +1,9 @@
 // The install run: stages every file beside its name, commits them all, then configures and links.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+
+#include <string>
 
 #include "install/image_extent.h"
 #include "install/install.h"
@@ -12,15 +15,21 @@ static const char *const user_dictionaries[] = {"pykeys.dic", "Gbkflat.dic", "fl
 
 // What the run staged for one manifest row.
 struct StagedRow {
-    char path[PATH_SIZE]; // empty when nothing is staged for the row
+    StagedPayload staged; // an empty path when nothing is staged for the row
     unsigned long carried_bits;
+    int committed; // the staged file now holds the row's name
 };
 
 struct Run {
     const InstallRequest *request;
     unsigned char *buffer; // STAGE_BUFFER_SIZE bytes
     StagedRow *rows;       // one for each manifest row
+    RunRecord *record;     // what an earlier run recorded, then what this one made
 };
+
+static const char MARKER_HEADER[] = "Tavik install marker 1\r\n";
+static const char MARKER_REPLACING[] = "word base replaced\r\n";
+static const char MARKER_KEEPING[] = "word base kept\r\n";
 
 static void report_progress(const InstallRequest *request, int position)
 {
@@ -50,24 +59,56 @@ int user_dictionary_path(char *path, size_t size, const char *folder, int index)
     return format_text(path, size, "%s\\%s%s", folder, user_dictionaries[name], suffix);
 }
 
-// An old word base may stay when its "CiZuFlat.igb" exists and the first byte
-// of its "pycizudic.idx" has bit 7 set; the user decides. 1 when it stays.
+static int marker_path(const InstallRequest *request, char *path, size_t size)
+{
+    return format_text(path, size, "%s\\%s", request->folder, INSTALL_MARKER_NAME);
+}
+
+// 1 when a run cut short left its marker saying it was replacing the word base: the word base may
+// then be half old, half new. A marker that says anything else decides nothing.
+static int killed_run_replaced_word_base(const InstallRequest *request)
+{
+    char path[PATH_SIZE], text[64] = "";
+    if (!marker_path(request, path, sizeof(path)))
+        return 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = 0;
+    int read = ReadFile(file, text, sizeof(text) - 1, &got, NULL);
+    CloseHandle(file);
+    text[read ? got : 0] = 0;
+    return strcmp(text, (std::string(MARKER_HEADER) + MARKER_REPLACING).c_str()) == 0;
+}
+
+// An old word base may stay when its "CiZuFlat.igb" exists and the first byte of its
+// "pycizudic.idx" has bit 7 set; the user decides. 1 when it stays.
 static int keep_old_word_base(const InstallRequest *request)
 {
     char path[PATH_SIZE];
     if (!format_text(path, sizeof(path), "%s\\CiZuFlat.igb", request->folder) ||
         GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return 0;
-    if (!format_text(path, sizeof(path), "%s\\pycizudic.idx", request->folder))
+    int first = EOF;
+    FILE *index =
+        format_text(path, sizeof(path), "%s\\pycizudic.idx", request->folder) ? fopen(path, "rb") : NULL;
+    if (index) {
+        first = fgetc(index);
+        fclose(index);
+    }
+    int may_keep = first != EOF && (first & 0x80) && !killed_run_replaced_word_base(request);
+    if (!request->report.old_word_base)
         return 0;
-    FILE *index = fopen(path, "rb");
-    if (!index)
-        return 0;
-    int first = fgetc(index);
-    fclose(index);
-    if (first == EOF || !(first & 0x80) || !request->report.replace_old_word_base)
-        return 0;
-    return !request->report.replace_old_word_base(request->report.context);
+    int replace = request->report.old_word_base(request->report.context, may_keep);
+    return may_keep && !replace;
+}
+
+static int is_user_dictionary(const char *name)
+{
+    for (const char *base : user_dictionaries)
+        if (lstrcmpiA(name, base) == 0)
+            return 1;
+    return 0;
 }
 
 static void remove_user_dictionaries(const char *folder)
@@ -86,9 +127,9 @@ static int destination_of(const Run *run, int row, char *path, size_t size)
 
 static void drop_staged(Run *run, int row)
 {
-    if (run->rows[row].path[0])
-        remove_own_file(run->rows[row].path);
-    run->rows[row].path[0] = 0;
+    if (run->rows[row].staged.path[0])
+        remove_own_file(run->rows[row].staged.path);
+    run->rows[row].staged.path[0] = 0;
 }
 
 static void drop_all_staged(Run *run)
@@ -109,15 +150,16 @@ static int stage_rows(Run *run, int keep_old)
             report_progress(request, entry->progress);
             continue;
         }
-        if (entry->keep_old && keep_old)
-            continue;
         char tag[16], destination[PATH_SIZE];
         format_text(tag, sizeof(tag), "%d", i);
         // A name that does not fit is known before any byte is written.
         if (!destination_of(run, i, destination, sizeof(destination)))
             return 0;
+        // A kept word base keeps its files; one that is missing is laid down all the same.
+        if (entry->keep_old && keep_old && GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES)
+            continue;
         int staged = stage_payload(request->payload, entry->id, request->folder, tag, run->buffer,
-                                   run->rows[i].path, sizeof(run->rows[i].path), &request->report);
+                                   &run->rows[i].staged, &request->report);
         if (staged == STAGE_NO_MEMORY)
             report_notice(request, NOTICE_NO_MEMORY);
         if (staged != STAGE_OK)
@@ -133,7 +175,7 @@ static int pass_over_blocked_rows(Run *run)
 {
     for (int i = 0; i < manifest_rows; i++) {
         char destination[PATH_SIZE];
-        if (!run->rows[i].path[0] || !destination_of(run, i, destination, sizeof(destination)))
+        if (!run->rows[i].staged.path[0] || !destination_of(run, i, destination, sizeof(destination)))
             continue;
         int state = destination_state(destination);
         if (state == DESTINATION_IN_USE || state == DESTINATION_NOT_A_FILE) {
@@ -142,35 +184,23 @@ static int pass_over_blocked_rows(Run *run)
             drop_staged(run, i);
             continue;
         }
-        DWORD bits = state == DESTINATION_FREE ? GetFileAttributesA(destination) : INVALID_FILE_ATTRIBUTES;
+        // A user dictionary's name is removed before the moves: its new file starts afresh.
+        DWORD bits = state == DESTINATION_FREE && !is_user_dictionary(manifest[i].file_name)
+                         ? GetFileAttributesA(destination)
+                         : INVALID_FILE_ATTRIBUTES;
         run->rows[i].carried_bits = bits == INVALID_FILE_ATTRIBUTES ? 0 : bits & CARRIED_BITS;
     }
     return 1;
 }
 
-static int marker_path(const InstallRequest *request, char *path, size_t size)
+// The marker says whether this run replaces the word base; one a run cut short left is replaced.
+static int leave_marker(const InstallRequest *request, int keep_old)
 {
-    return format_text(path, size, "%s\\%s", request->folder, INSTALL_MARKER_NAME);
-}
-
-static int marker_present(const InstallRequest *request)
-{
-    char path[PATH_SIZE];
-    DWORD bits =
-        marker_path(request, path, sizeof(path)) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
-    return bits != INVALID_FILE_ATTRIBUTES && !(bits & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static int leave_marker(const InstallRequest *request)
-{
-    char path[PATH_SIZE];
-    if (!marker_path(request, path, sizeof(path)))
-        return 0;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file != INVALID_HANDLE_VALUE)
-        return finish_temporary(file);
-    // One left by a run cut short serves as well.
-    return marker_present(request);
+    char prefix[PATH_SIZE], path[PATH_SIZE];
+    std::string text = std::string(MARKER_HEADER) + (keep_old ? MARKER_KEEPING : MARKER_REPLACING);
+    return format_text(prefix, sizeof(prefix), "%s\\", request->folder) &&
+           marker_path(request, path, sizeof(path)) &&
+           replace_with_bytes(prefix, path, "mark", text.data(), text.size());
 }
 
 static void remove_marker(const InstallRequest *request)
@@ -182,20 +212,21 @@ static void remove_marker(const InstallRequest *request)
 
 // Each staged file moved over its name, in the manifest's order. The marker stays when a required
 // file cannot be moved: the set is then mixed, and the next run replaces it all.
-static int commit_rows(Run *run)
+static int commit_rows(Run *run, int keep_old)
 {
     const InstallRequest *request = run->request;
-    if (!leave_marker(request))
+    if (!leave_marker(request, keep_old))
         return 0;
     remove_user_dictionaries(request->folder);
     for (int i = 0; i < manifest_rows; i++) {
         const ManifestEntry *entry = &manifest[i];
         char destination[PATH_SIZE];
-        if (!run->rows[i].path[0] || !destination_of(run, i, destination, sizeof(destination)))
+        if (!run->rows[i].staged.path[0] || !destination_of(run, i, destination, sizeof(destination)))
             continue;
-        if (commit_staged_file(run->rows[i].path, destination, run->rows[i].carried_bits, entry->read_only,
-                               entry->hidden)) {
-            run->rows[i].path[0] = 0;
+        if (commit_staged_file(run->rows[i].staged.path, destination, run->rows[i].carried_bits,
+                               entry->read_only, entry->hidden)) {
+            run->rows[i].staged.path[0] = 0;
+            run->rows[i].committed = 1;
         } else {
             drop_staged(run, i);
             if (entry->stop_on_failure)
@@ -226,7 +257,8 @@ static void copy_control_settings(const InstallRequest *request, unsigned char *
         CloseHandle(from);
         return;
     }
-    remove_leftovers(request->windows_dir);
+    // Only the copy's own temporary names: the Windows folder is everyone's.
+    remove_leftovers(request->windows_dir, "SCtrlSet1");
     HANDLE to = create_temporary(request->windows_dir, "SCtrlSet1", staged, sizeof(staged));
     int copied = to != INVALID_HANDLE_VALUE;
     DWORD n = 0;
@@ -247,21 +279,65 @@ static void copy_control_settings(const InstallRequest *request, unsigned char *
                  info.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
 }
 
+// What this run made, and of what an earlier run recorded what is still there: files this run did
+// not lay down (a kept word base, an optional file in use) and shortcuts it did not save again.
+static void record_run(Run *run)
+{
+    const InstallRequest *request = run->request;
+    RunRecord *record = run->record;
+    int laid_down = 0;
+    for (int i = 0; i < manifest_rows; i++)
+        laid_down |= run->rows[i].committed;
+    // Nothing changed: an earlier record stays as it was, and a folder made for the run stays empty.
+    if (!laid_down)
+        return;
+    char path[PATH_SIZE];
+    record->made_folder = record->made_folder || request->folder_is_new;
+    record->made_doc = record->made_doc ||
+                       (request->folder_is_new &&
+                        format_text(path, sizeof(path), "%s\\doc", request->folder) && is_plain_folder(path));
+    for (int i = 0; i < manifest_rows && i < RECORD_FILE_SLOTS; i++) {
+        RecordedFile *file = &record->files[i];
+        if (!manifest[i].file_name || !destination_of(run, i, path, sizeof(path)))
+            continue;
+        if (run->rows[i].committed)
+            *file = {1, run->rows[i].staged.size, run->rows[i].staged.crc};
+        file->listed = file->listed && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    }
+    // The configuration was edited after its move: the record takes its bytes as they are now.
+    for (int i = 0; i < manifest_rows && i < RECORD_FILE_SLOTS; i++)
+        if (run->rows[i].committed && lstrcmpiA(manifest[i].file_name, "chipadui.ini") == 0 &&
+            destination_of(run, i, path, sizeof(path)))
+            record->files[i].listed = file_size_and_crc(path, &record->files[i].size, &record->files[i].crc);
+    int kept = 0;
+    for (int i = 0; i < record->link_count; i++)
+        if (GetFileAttributesA(record->links[i]) != INVALID_FILE_ATTRIBUTES)
+            memmove(record->links[kept++], record->links[i], RECORD_LINK_SIZE);
+    record->link_count = kept;
+    write_run_record(request->folder, record);
+}
+
 static int install_with(Run *run)
 {
     const InstallRequest *request = run->request;
     report_progress(request, 10);
-    // After a run cut short while it moved files, the word base may be half old: it is replaced.
-    int keep_old = marker_present(request) ? 0 : keep_old_word_base(request);
+    int keep_old = keep_old_word_base(request);
     int staged = stage_rows(run, keep_old) && pass_over_blocked_rows(run);
-    if (!staged || !commit_rows(run)) {
+    if (!staged) {
         drop_all_staged(run);
         return 0;
     }
+    if (!commit_rows(run, keep_old)) {
+        drop_all_staged(run);
+        // Part of the set may be new: the record lists what this run laid down so far.
+        record_run(run);
+        return 0;
+    }
     update_config_file(request->folder, request->display_ok, request->force_language);
-    create_menu_group(request);
+    create_menu_group(request, run->record);
     report_progress(request, 94);
-    create_chosen_shortcuts(request);
+    create_chosen_shortcuts(request, run->record);
+    record_run(run);
     report_progress(request, 97);
     report_progress(request, 100);
     copy_control_settings(request, run->buffer);
@@ -285,13 +361,15 @@ static int installer_file_is_whole(void)
     return size >= extent;
 }
 
-// A folder made for a run that failed goes again, with its "doc", when nothing else is in them.
+// A folder made for a run that failed goes again, with its "doc", when nothing else is in them; a
+// link put at either name is never entered or removed.
 static void remove_new_folder(const InstallRequest *request)
 {
-    char doc[PATH_SIZE];
+    char doc[PATH_SIZE], folder[PATH_SIZE];
     if (format_text(doc, sizeof(doc), "%s\\doc", request->folder))
-        RemoveDirectoryA(doc);
-    RemoveDirectoryA(request->folder);
+        remove_own_folder(doc);
+    if (folder_for_calls(folder, sizeof(folder), request->folder))
+        remove_own_folder(folder);
 }
 
 static int run_whole(const InstallRequest *request)
@@ -299,19 +377,22 @@ static int run_whole(const InstallRequest *request)
     if (!installer_file_is_whole())
         return 0;
     Run run = {request, (unsigned char *)malloc(STAGE_BUFFER_SIZE),
-               (StagedRow *)calloc((size_t)manifest_rows, sizeof(StagedRow))};
+               (StagedRow *)calloc((size_t)manifest_rows, sizeof(StagedRow)),
+               (RunRecord *)calloc(1, sizeof(RunRecord))};
     int result = 0;
-    if (!run.buffer || !run.rows) {
+    if (!run.buffer || !run.rows || !run.record || manifest_rows > RECORD_FILE_SLOTS) {
         report_notice(request, NOTICE_NO_MEMORY);
     } else {
         char prefix[PATH_SIZE];
         // What a run cut short left under temporary names is no one's file.
         if (format_text(prefix, sizeof(prefix), "%s\\", request->folder))
-            remove_leftovers(prefix);
+            remove_leftovers(prefix, NULL);
+        read_run_record(request->folder, run.record);
         result = install_with(&run);
     }
     free(run.buffer);
     free(run.rows);
+    free(run.record);
     return result;
 }
 

@@ -7,21 +7,7 @@
 
 #include "base/base.h"
 #include "install/install.h"
-#include "install/profiles.h"
-
-// The last backslash of a path, stepping over double-byte characters whose
-// trail byte could be a backslash; null when there is none.
-static const char *last_backslash(const char *path)
-{
-    const char *found = NULL;
-    for (const char *p = path; *p; p++) {
-        if (path_char_size(p) == 2)
-            p++;
-        else if (*p == '\\')
-            found = p;
-    }
-    return found;
-}
+#include "install/replace.h"
 
 static int ends_with_backslash(const char *path)
 {
@@ -72,6 +58,42 @@ int special_folder_path(const InstallRequest *request, char *path, int csidl)
     return shell_folder_path(path, csidl);
 }
 
+// The bytes go to a new temporary file in the link's folder, flushed, then moved over the link's
+// name: a save through the shell would open whatever is at that name and write through it.
+static int save_link_file(const char *link_path, const void *data, size_t size)
+{
+    char prefix[PATH_SIZE];
+    const char *cut = last_backslash(link_path);
+    if (!cut || (size_t)(cut - link_path) + 2 > sizeof(prefix))
+        return 0;
+    memcpy(prefix, link_path, (size_t)(cut - link_path) + 1);
+    prefix[cut - link_path + 1] = 0;
+    return replace_with_bytes(prefix, link_path, "lnk", data, size);
+}
+
+// The link's bytes, as the shell would save them, taken from the link object into memory.
+static int save_link(IShellLinkA *link, const char *link_path)
+{
+    IPersistStream *persist = NULL;
+    IStream *stream = NULL;
+    HGLOBAL memory = NULL;
+    STATSTG stat = {};
+    int saved = SUCCEEDED(link->QueryInterface(IID_IPersistStream, (void **)&persist)) &&
+                SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
+                SUCCEEDED(persist->Save(stream, TRUE)) && SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) &&
+                stat.cbSize.QuadPart <= 0x100000 && SUCCEEDED(GetHGlobalFromStream(stream, &memory));
+    if (saved) {
+        const void *data = GlobalLock(memory);
+        saved = data && save_link_file(link_path, data, (size_t)stat.cbSize.QuadPart);
+        GlobalUnlock(memory);
+    }
+    if (stream)
+        stream->Release();
+    if (persist)
+        persist->Release();
+    return saved;
+}
+
 int create_shell_link(const char *target, const char *link_path, const char *description)
 {
     if (FAILED(CoInitialize(NULL)))
@@ -83,8 +105,6 @@ int create_shell_link(const char *target, const char *link_path, const char *des
         return 0;
     }
     int saved = 0;
-    IPersistFile *file = NULL;
-    WCHAR wide_path[PATH_SIZE];
     if (SUCCEEDED(link->SetPath(target))) {
         link->SetDescription(description);
         link->SetIconLocation(target, 0);
@@ -99,11 +119,7 @@ int create_shell_link(const char *target, const char *link_path, const char *des
             folder[length] = 0;
             link->SetWorkingDirectory(folder);
         }
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
-            if (MultiByteToWideChar(CP_ACP, 0, link_path, -1, wide_path, PATH_SIZE))
-                saved = SUCCEEDED(file->Save(wide_path, TRUE));
-            file->Release();
-        }
+        saved = save_link(link, link_path);
     }
     link->Release();
     CoUninitialize();
@@ -111,7 +127,7 @@ int create_shell_link(const char *target, const char *link_path, const char *des
 }
 
 void create_desktop_shortcut(const InstallRequest *request, const char *program_file,
-                             const char *shortcut_name)
+                             const char *shortcut_name, RunRecord *made)
 {
     char target[PATH_SIZE], folder[PATH_SIZE], piece[100], link[PATH_SIZE];
     if (!format_text(target, sizeof(target), "%s\\%s", request->folder, program_file))
@@ -122,7 +138,8 @@ void create_desktop_shortcut(const InstallRequest *request, const char *program_
         return;
     if (!format_text(link, sizeof(link), "%s%s", folder, piece))
         return;
-    create_shell_link(target, link, shortcut_name);
+    if (create_shell_link(target, link, shortcut_name) && made)
+        add_recorded_link(made, link);
 }
 
 static int report_failure(const InstallRequest *request, int notice, const char *file)
@@ -133,7 +150,7 @@ static int report_failure(const InstallRequest *request, int notice, const char 
 }
 
 int create_menu_entries(const InstallRequest *request, const char *folder_name, const ShortcutEntry *entries,
-                        int csidl)
+                        int csidl, RunRecord *made)
 {
     char special[PATH_SIZE];
     if (!special_folder_path(request, special, csidl))
@@ -157,33 +174,42 @@ int create_menu_entries(const InstallRequest *request, const char *folder_name, 
         result = format_text(link, sizeof(link), "%s\\%s.lnk", base, entry->shortcut_name) &&
                  format_text(target, sizeof(target), "%s\\%s", request->folder, entry->program_file) &&
                  create_shell_link(target, link, entry->shortcut_name);
+        if (result && made)
+            add_recorded_link(made, link);
     }
     if (!result)
         return report_failure(request, NOTICE_START_MENU_FAILED, NULL);
     return 1;
 }
 
-void create_menu_group(const InstallRequest *request)
+// The places' shortcuts that go into one special folder under one condition, as a list.
+static void entries_for(const InstallRequest *request, int csidl, int condition, ShortcutEntry *entries)
 {
-    int form = script_form(request->script);
-    const ProductProfile *engine = &product_profiles[PRODUCT_ENGINE];
-    ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file},
-                               {engine->uninstall_shortcut_name[form], engine->uninstaller_file},
-                               {NULL, NULL}};
-    create_menu_entries(request, engine->folder_name[form], entries, CSIDL_PROGRAMS);
+    int n = 0;
+    for (const ShortcutPlace &place : shortcut_places)
+        if (place.csidl == csidl && place.condition == condition)
+            entries[n++] = {installed_name(place.name, request->script), installed_name(place.program, 0)};
+    entries[n] = {NULL, NULL};
 }
 
-void create_chosen_shortcuts(const InstallRequest *request)
+void create_menu_group(const InstallRequest *request, RunRecord *made)
 {
-    int form = script_form(request->script);
-    const ProductProfile *engine = &product_profiles[PRODUCT_ENGINE];
-    const ProductProfile *editor = &product_profiles[PRODUCT_EDITOR];
-    if (request->want_desktop_icon) {
-        create_desktop_shortcut(request, editor->program_file, editor->shortcut_name[form]);
-        create_desktop_shortcut(request, engine->program_file, engine->shortcut_name[form]);
-    }
+    ShortcutEntry entries[SHORTCUT_PLACES + 1];
+    entries_for(request, CSIDL_PROGRAMS, SHORTCUT_ALWAYS, entries);
+    create_menu_entries(request, installed_name(NAME_ENGINE_FOLDER, request->script), entries, CSIDL_PROGRAMS,
+                        made);
+}
+
+void create_chosen_shortcuts(const InstallRequest *request, RunRecord *made)
+{
+    if (request->want_desktop_icon)
+        for (const ShortcutPlace &place : shortcut_places)
+            if (place.condition == SHORTCUT_IF_DESKTOP_ICON)
+                create_desktop_shortcut(request, installed_name(place.program, 0),
+                                        installed_name(place.name, request->script), made);
     if (request->want_auto_start) {
-        ShortcutEntry entries[] = {{engine->shortcut_name[form], engine->program_file}, {NULL, NULL}};
-        create_menu_entries(request, NULL, entries, CSIDL_STARTUP);
+        ShortcutEntry entries[SHORTCUT_PLACES + 1];
+        entries_for(request, CSIDL_STARTUP, SHORTCUT_IF_AUTO_START, entries);
+        create_menu_entries(request, NULL, entries, CSIDL_STARTUP, made);
     }
 }

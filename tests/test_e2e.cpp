@@ -772,8 +772,14 @@ TEST_F(EndToEnd, InstallOverEarlierInstallReplacesEverything)
     ASSERT_NO_FATAL_FAILURE(quick_install(dir, false, true, IDC_DISPLAY_NO, 1, IDC_MSG_YES, true));
     expect_installed_files(dir, {"doc"});
     expect_config(dir, '1', 1);
-    // The desktop links of the first run stay; the start-up link is new.
+    // The desktop links of the first run stay; the start-up link is new. The record still lists
+    // the first run's links and the folder it made.
     expect_shortcuts(dir, english_names, true, true);
+    std::vector<unsigned char> bytes = read_file(dir + "\\TVKInstall.rec");
+    std::string record(bytes.begin(), bytes.end());
+    EXPECT_NE(std::string::npos, record.find("\r\nmade folder\r\n"));
+    EXPECT_NE(std::string::npos,
+              record.find("\r\nlink " + shell_folder(CSIDL_DESKTOPDIRECTORY) + "\\Mereda.lnk\r\n"));
 }
 
 // A required file in use stops the run before anything changes: the failure message, the folder as it
@@ -783,6 +789,7 @@ TEST_F(EndToEnd, RequiredFileInUseEndsWithFailureMessage)
     std::string dir = fresh_dir("e2e-in-use");
     std::string mereda = dir + "\\Mereda.exe";
     ASSERT_TRUE(write_file(mereda, std::string("the editor, running")));
+    ASSERT_TRUE(write_file(dir + "\\TVK.exe", std::string("of an earlier install")));
     FileHolder holder = hold_file(mereda);
     ASSERT_TRUE(holder.process);
 
@@ -809,8 +816,8 @@ TEST_F(EndToEnd, RequiredFileInUseEndsWithFailureMessage)
     EXPECT_TRUE(read_file(mereda) ==
                 std::vector<unsigned char>({'t', 'h', 'e', ' ', 'e', 'd', 'i', 't', 'o', 'r', ',', ' ', 'r',
                                             'u', 'n', 'n', 'i', 'n', 'g'}));
-    EXPECT_EQ((std::vector<std::string>{"Mereda.exe", "Mereda.exe.held"}), sorted_entries(dir))
-        << "the holder's flag and the user's file only";
+    EXPECT_EQ((std::vector<std::string>{"Mereda.exe", "Mereda.exe.held", "TVK.exe"}), sorted_entries(dir))
+        << "the holder's flag and the earlier files only";
     expect_no_shortcuts();
 }
 

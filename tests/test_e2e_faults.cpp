@@ -291,28 +291,168 @@ TEST_F(Faults, InstallKilledMidRunLeavesNoCutShortFileAndIsCompletedByTheNextRun
     }
 }
 
-// A run cut short while it moved its files over theirs leaves its marker beside a word base that
-// may be half old and half new: the next run does not offer to keep it, and replaces it.
-TEST_F(Faults, MarkerOfARunCutShortWhileMovingMeansTheWordBaseIsReplacedUnasked)
+// A run cut short while it moved its files over theirs leaves its marker. Only one that says the run
+// was replacing the word base means the base may be half old, half new, and is replaced unasked;
+// one that says the base was kept, or one planted, decides nothing: the user is asked, and No keeps
+// the base. A file of the base that is missing is laid down all the same.
+TEST_F(Faults, OnlyAMarkerOfARunThatReplacedTheWordBaseReplacesItUnasked)
 {
-    remove_installer_shortcuts();
-    std::string dir = fresh_dir("faults-marker");
-    for (const char *name : {"CiZuFlat.igb", "pxcizudic.idx", "pycizudic.idx", "py2_3ZiCi1stZuMu.idx"}) {
-        std::string text = std::string("\x80 earlier ") + name; // the index marked: one to keep
-        ASSERT_TRUE(write_file(dir + "\\" + name, text));
+    const std::vector<std::string> base = {"CiZuFlat.igb", "pxcizudic.idx", "pycizudic.idx"};
+    struct {
+        const char *what;
+        const char *marker;
+        bool asked;
+    } rows[] = {
+        {"replacing", "Tavik install marker 1\r\nword base replaced\r\n", false},
+        {"keeping", "Tavik install marker 1\r\nword base kept\r\n", true},
+        {"planted", "", true},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.what);
+        remove_installer_shortcuts();
+        std::string dir = fresh_dir(std::string("faults-marker-") + r.what);
+        for (const std::string &name : base) // the index marked: one to keep; one file missing
+            ASSERT_TRUE(write_file(dir + "\\" + name, "\x80 earlier " + name));
+        ASSERT_TRUE(write_file(dir + "\\~tvkinstall.mark", std::string(r.marker)));
+        ASSERT_TRUE(write_file(dir + "\\~tvk40.tmp", "cut sh"));
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(walk_with_path(&setup, dir, true, false)) << page_mismatch(setup.wizard, 3);
+        StepOutcome out = install_to_end(&setup, IDC_MSG_NO, std::string("faults-marker-") + r.what);
+        ASSERT_TRUE(out.final_seen) << "no final message";
+        EXPECT_EQ(r.asked, out.question);
+        EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
+        EXPECT_TRUE(out.exited && out.exit_code == 0);
+        // The folder existed: no "doc"; the marker and the temporary file are gone.
+        expect_installed_files(dir, {}, r.asked ? base : std::vector<std::string>{});
+        for (const std::string &name : r.asked ? base : std::vector<std::string>{}) {
+            std::vector<unsigned char> kept = read_file(dir + "\\" + name);
+            EXPECT_EQ("\x80 earlier " + name, std::string(kept.begin(), kept.end()));
+        }
+        expect_config(dir, '0', 0);
+        expect_shortcuts(dir, english_names, true, false);
     }
-    ASSERT_TRUE(write_file(dir + "\\~tvkinstall.mark", ""));
-    ASSERT_TRUE(write_file(dir + "\\~tvk40.tmp", "cut sh"));
+}
+
+static const char *const HOLDS_FILES_CN = "所选目录里已有别的文件，同名文件将被替换。仍然安装到这个目录吗？";
+static const char *const HOLDS_FILES_EN =
+    "The folder already holds other files; those with the names of Tavik's "
+    "files would be replaced. Install into it anyway?";
+
+// A folder with the user's files and no sign of Tavik: the user is asked first. No goes back to page 3
+// with nothing changed; Yes installs, and the user's file of an installed name is then the run's.
+TEST_F(Faults, AFolderOfTheUsersIsInstalledIntoOnlyWhenTheUserSaysYes)
+{
+    std::string dir = fresh_dir("faults-users-folder");
+    ASSERT_TRUE(write_file(dir + "\\tips.txt", std::string("the user's tips")));
+    ASSERT_TRUE(write_file(dir + "\\notes.txt", std::string("the user's notes")));
+    TreeSnapshot before = snapshot_tree(dir);
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(walk_with_path(&setup, dir, true, false)) << page_mismatch(setup.wizard, 3);
-    StepOutcome out = install_to_end(&setup, IDC_MSG_NO, "faults-marker");
-    ASSERT_TRUE(out.final_seen) << "no final message";
+    post_command(setup.wizard, IDC_NEXT);
+    MessageSeen m;
+    ASSERT_TRUE(wait_message(&setup, 20000, &m)) << "no question";
+    EXPECT_EQ(std::string(HOLDS_FILES_CN), m.chinese);
+    EXPECT_EQ(std::string(HOLDS_FILES_EN), m.english);
+    EXPECT_TRUE(m.yes && m.no && !m.ok && !m.cancel);
+    EXPECT_EQ(setup.wizard, m.owner);
+    EXPECT_EQ(GetDlgItem(m.window, IDC_MSG_NO), focused_window(&setup)) << "No is not the answer at hand";
+    take_screenshot("faults-users-folder-question", m.window);
+    ASSERT_TRUE(answer_message(m.window, IDC_MSG_NO));
+    ASSERT_TRUE(sync_wizard(setup.wizard));
+    EXPECT_EQ(3, current_page(setup.wizard)) << page_mismatch(setup.wizard, 3);
+    EXPECT_EQ(std::vector<std::string>{}, tree_differences(before, snapshot_tree(dir)));
+    expect_no_shortcuts();
+
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+    ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
+    EXPECT_TRUE(out.question);
+    expect_installed_files(dir, {"notes.txt"});
+}
+
+// A second setup or uninstaller started while one runs says so and ends, changing nothing.
+TEST_F(Faults, ASecondSetupWhileOneRunsSaysSoAndChangesNothing)
+{
+    std::string folder = fresh_dir("faults-second");
+    std::vector<unsigned char> engine = setup_payload(160), uninstaller = setup_payload(171);
+    ASSERT_TRUE(write_file(folder + "\\TVK.exe", engine.data(), engine.size()));
+    ASSERT_TRUE(write_file(folder + "\\TVKUnInstall.exe", uninstaller.data(), uninstaller.size()));
+    ASSERT_NO_FATAL_FAILURE(start());
+    TreeSnapshot before = snapshot_tree("C:\\");
+    struct {
+        std::string exe;
+        const char *caption;
+    } rows[] = {{setup_exe_path(), MESSAGE_CAPTION},
+                {folder + "\\TVKUnInstall.exe", "Tavik Chinese Input Engine Uninstaller"}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.exe);
+        SetupProcess second = {};
+        ASSERT_TRUE(start_process(&second, r.exe, "", "C:\\"));
+        MessageSeen m;
+        bool seen = wait_message(&second, 30000, &m, r.caption);
+        EXPECT_EQ(std::string("另一个 Tavik 安装或卸载程序正在运行。请等它结束后再试。"), m.chinese);
+        EXPECT_EQ(
+            std::string("Another Tavik setup or uninstaller is running. Let it finish, then try again."),
+            m.english);
+        EXPECT_FALSE(find_window(second.pid, DIALOG_CLASS, WIZARD_CAPTION));
+        if (seen)
+            answer_message(m.window, IDC_MSG_OK);
+        DWORD code = 99;
+        EXPECT_TRUE(wait_exit(&second, 20000, &code));
+        EXPECT_EQ(r.exe == setup_exe_path() ? 0u : 1u, code);
+        end_setup(&second);
+        ASSERT_TRUE(seen);
+    }
+    EXPECT_EQ(std::vector<std::string>{}, tree_differences(before, snapshot_tree("C:\\")));
+    EXPECT_EQ(0, current_page(setup.wizard));
+}
+
+// An existing folder others may write into is given the installer's own access list before anything
+// goes into it (Wine keeps it as the host's permission bits: no more writing for others); one owned by
+// someone else is refused with the folder message.
+TEST_F(Faults, AFolderOthersMayWriteIsMadePrivateOneOfAnothersIsRefused)
+{
+    std::string open = fresh_dir("faults-access-open"), foreign = fresh_dir("faults-access-foreign");
+    ASSERT_TRUE(
+        run_on_host("chmod 777 '" + host_path(open) + "' && chown nobody '" + host_path(foreign) + "'"));
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(walk_with_path(&setup, foreign, true, false)) << page_mismatch(setup.wizard, 3);
+    ASSERT_NO_FATAL_FAILURE(expect_folder_refused("a folder of another user"));
+    EXPECT_EQ(std::vector<std::string>{}, sorted_entries(foreign));
+    ASSERT_NO_FATAL_FAILURE(back_to_first_page());
+    ASSERT_TRUE(walk_with_path(&setup, open, true, false)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+    ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
     EXPECT_FALSE(out.question);
-    EXPECT_TRUE(is_success(out.final_message)) << out.final_message.english;
-    EXPECT_TRUE(out.exited && out.exit_code == 0);
-    // The folder existed: no "doc"; the marker and the temporary file are gone.
+    EXPECT_TRUE(run_on_host("test $(( 0$(stat -c %a '" + host_path(open) + "') & 2 )) -eq 0"))
+        << "others still write";
+    expect_installed_files(open, {});
+}
+
+// Nothing the installer writes or removes goes through a link: a link at a shortcut's name, at a
+// stale user dictionary's and at a leftover temporary file's is replaced or removed itself, and
+// what each points at keeps its bytes.
+TEST_F(Faults, NothingIsWrittenOrRemovedThroughALink)
+{
+    std::string dir = fresh_dir("faults-links"), outside = fresh_dir("faults-links-outside");
+    ASSERT_TRUE(write_file(dir + "\\TVK.exe", std::string("an earlier install"))); // no question
+    std::string desktop_link = shell_folder(CSIDL_DESKTOPDIRECTORY) + "\\Mereda.lnk";
+    const std::vector<std::string> links = {desktop_link, dir + "\\pykeys.dic0001", dir + "\\~tvk7.tmp"};
+    for (size_t i = 0; i < links.size(); i++) {
+        std::string target = outside + "\\target" + std::to_string(i);
+        ASSERT_TRUE(write_file(target, "outside " + std::to_string(i)));
+        ASSERT_TRUE(make_host_link(links[i], target)) << links[i];
+    }
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(walk_with_path(&setup, dir, true, false)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+    ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
+    for (size_t i = 0; i < links.size(); i++) {
+        std::vector<unsigned char> kept = read_file(outside + "\\target" + std::to_string(i));
+        EXPECT_EQ("outside " + std::to_string(i), std::string(kept.begin(), kept.end())) << links[i];
+    }
+    EXPECT_TRUE(run_on_host("test -f '" + host_path(desktop_link) + "' && test ! -L '" +
+                            host_path(desktop_link) + "'"));
     expect_installed_files(dir, {});
-    expect_config(dir, '0', 0);
     expect_shortcuts(dir, english_names, true, false);
 }
 
@@ -354,9 +494,9 @@ TEST_F(Faults, WritesNothingOutsideItsFolders)
             ADD_FAILURE() << "written outside the installer's places: " << line;
         EXPECT_EQ(0u, line.rfind("added ", 0)) << "an existing file was touched: " << line;
     }
-    // The destination with "doc" and 121 files; the group and its two links; two desktop links;
-    // one start-up link; the settings file.
-    EXPECT_EQ(123, in_dir);
+    // The destination with "doc", 121 files and the record; the group and its two links; two desktop
+    // links; one start-up link; the settings file.
+    EXPECT_EQ(124, in_dir);
     EXPECT_EQ(3, in_group);
     EXPECT_EQ(2, on_desktop);
     EXPECT_EQ(1, at_startup);

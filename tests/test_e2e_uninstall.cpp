@@ -21,6 +21,9 @@ static const char *const KEPT_CN = "Tavik 中文输入引擎已删除。安装�
 static const char *const KEPT_EN =
     "Tavik was removed. Its folder was kept: it holds files the setup did not install (your own files).";
 static const char *const IN_USE_CN = "以下文件正在使用，未能删除：TVK.exe";
+static const char *const CHANGED_CN = "以下文件安装后被修改过，已保留：tips.txt";
+static const char *const CHANGED_EN =
+    "Tavik was removed, but files you changed after the install were kept, and so was their folder.";
 static const char *const IN_USE_EN =
     "Some files are in use and were not removed. Quit all Tavik programs and uninstall again.";
 
@@ -49,12 +52,17 @@ class UninstallEndToEnd : public ::testing::Test
         end_setup(&copy);
     }
 
-    // A real install with every shortcut, English names.
+    // A real install with every shortcut, English names, into a new folder typed through the short
+    // (8.3) form of its parent: the shortcuts and the record still name the folder's long form.
     void install(const std::string &scenario)
     {
         dir = fresh_target(scenario, "Tavik");
+        char parent[MAX_PATH] = "";
+        DWORD n = GetShortPathNameA(dir.substr(0, dir.rfind('\\')).c_str(), parent, sizeof(parent));
+        ASSERT_TRUE(n > 0 && n < sizeof(parent));
         ASSERT_TRUE(start_setup(&setup, "C:\\"));
-        ASSERT_TRUE(walk_with_path(&setup, dir, true, true)) << page_mismatch(setup.wizard, 3);
+        ASSERT_TRUE(walk_with_path(&setup, std::string(parent) + "\\Tavik", true, true))
+            << page_mismatch(setup.wizard, 3);
         StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
         ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
         ASSERT_TRUE(out.exited && out.exit_code == 0);
@@ -62,27 +70,20 @@ class UninstallEndToEnd : public ::testing::Test
         expect_shortcuts(dir, english_names, true, true);
     }
 
+    std::string uninstall_link(void)
+    {
+        return shell_folder(CSIDL_PROGRAMS) + "\\" + english_names.group + "\\" + english_names.uninstall +
+               ".lnk";
+    }
+
     // Starts what the Start-menu's uninstall link names, in its working folder, with no arguments,
     // and waits for the question.
     void start_uninstaller(MessageSeen *question)
     {
-        std::string link = shell_folder(CSIDL_PROGRAMS) + "\\" + english_names.group + "\\" +
-                           english_names.uninstall + ".lnk";
-        LinkInfo info = read_link(link);
-        ASSERT_TRUE(info.loaded) << link;
+        LinkInfo info = read_link(uninstall_link());
+        ASSERT_TRUE(info.loaded) << uninstall_link();
         ASSERT_EQ("", info.arguments);
-        std::string command = "\"" + info.target + "\"";
-        std::vector<char> line(command.begin(), command.end());
-        line.push_back(0);
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi = {};
-        ASSERT_TRUE(CreateProcessA(info.target.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                                   info.working_dir.c_str(), &si, &pi))
-            << info.target;
-        CloseHandle(pi.hThread);
-        uninstaller.process = pi.hProcess;
-        uninstaller.pid = pi.dwProcessId;
+        ASSERT_TRUE(start_process(&uninstaller, info.target, "", info.working_dir)) << info.target;
         ASSERT_TRUE(wait_message(&uninstaller, 30000, question, UNINSTALL_CAPTION)) << "no question";
         EXPECT_EQ(std::string(QUESTION_CN), question->chinese);
         EXPECT_EQ(std::string(QUESTION_EN), question->english);
@@ -162,9 +163,9 @@ TEST_F(UninstallEndToEnd, YesRemovesTheFilesTheLinksAndTheFolderAndLeavesNothing
         else
             ADD_FAILURE() << "changed outside the install and the temporary folder: " << line;
     }
-    // The folder, "doc" and the 121 files; the group and its two links; two desktop links; the
-    // start-up link; the copy that did the removing.
-    EXPECT_EQ(123, in_dir);
+    // The folder, "doc", the 121 files and the record; the group and its two links; two desktop
+    // links; the start-up link; the copy that did the removing.
+    EXPECT_EQ(124, in_dir);
     EXPECT_EQ(3, in_group);
     EXPECT_EQ(2, on_desktop);
     EXPECT_EQ(1, at_startup);
@@ -184,31 +185,89 @@ TEST_F(UninstallEndToEnd, YesKeepsTheUsersOwnFileAndItsFolderAndSaysSo)
     expect_no_shortcuts();
 }
 
-// The running engine cannot go: the closing message names it, and it keeps its read-only bit.
-TEST_F(UninstallEndToEnd, YesNamesTheRunningEngineThatCouldNotBeRemoved)
+// A file the user changed since the install stays, named in the closing message, with its folder.
+TEST_F(UninstallEndToEnd, YesKeepsAFileTheUserChangedAndNamesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(install("uninstall-changed"));
+    std::string tips = dir + "\\tips.txt";
+    SetFileAttributesA(tips.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(write_file(tips, std::string("my own tips")));
+
+    ASSERT_NO_FATAL_FAILURE(answer_yes_and_close(CHANGED_CN, CHANGED_EN, "uninstall-changed"));
+
+    EXPECT_EQ(std::vector<std::string>{"tips.txt"}, sorted_entries(dir));
+    std::vector<unsigned char> mine = read_file(tips);
+    EXPECT_EQ("my own tips", std::string(mine.begin(), mine.end()));
+    expect_no_shortcuts();
+}
+
+// The running engine cannot go: the closing message names it, it keeps its read-only bit, and the
+// uninstaller, its shortcut and the record stay for a second run, which removes the rest.
+TEST_F(UninstallEndToEnd, YesNamesTheRunningEngineAndLeavesWhatASecondRunNeeds)
 {
     ASSERT_NO_FATAL_FAILURE(install("uninstall-in-use"));
     std::string engine = dir + "\\TVK.exe";
     DWORD bits = attributes_of(engine);
     ASSERT_TRUE(bits & FILE_ATTRIBUTE_READONLY);
     SetupProcess running = {};
-    std::string command = "\"" + engine + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(engine.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, "C:\\", &si, &pi));
-    CloseHandle(pi.hThread);
-    running.process = pi.hProcess;
+    ASSERT_TRUE(start_process(&running, engine, "", "C:\\"));
     WaitForInputIdle(running.process, 10000);
 
     answer_yes_and_close(IN_USE_CN, IN_USE_EN, "uninstall-in-use", 2);
     end_setup(&running);
     ASSERT_FALSE(HasFatalFailure());
 
-    EXPECT_EQ(std::vector<std::string>{"TVK.exe"}, sorted_entries(dir));
+    EXPECT_EQ((std::vector<std::string>{"TVK.exe", "TVKInstall.rec", "TVKUnInstall.exe"}),
+              sorted_entries(dir));
     EXPECT_EQ(bits, attributes_of(engine));
+    EXPECT_TRUE(file_exists(uninstall_link()));
+
+    ASSERT_NO_FATAL_FAILURE(answer_yes_and_close(DONE_CN, DONE_EN, "uninstall-again"));
+    EXPECT_FALSE(file_exists(dir)) << dir;
+    expect_no_shortcuts();
+}
+
+// The hand-over to the copy takes only the first process's handle on itself: started with the
+// copy's own pseudo-handle, a made-up one or another process's, it removes nothing.
+TEST_F(UninstallEndToEnd, TheCopysHandOverRefusesAnyHandleButItsStarters)
+{
+    ASSERT_NO_FATAL_FAILURE(install("uninstall-handles"));
+    HANDLE other = NULL;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), setup.process, GetCurrentProcess(), &other, SYNCHRONIZE,
+                                TRUE, 0));
+    char other_hex[32];
+    snprintf(other_hex, sizeof(other_hex), "%llx", (unsigned long long)(ULONG_PTR)other);
+    std::string copy_exe = fresh_dir("uninstall-handles-copy") + "\\~tvkuninstall-copy.exe";
+    ASSERT_TRUE(CopyFileA((dir + "\\TVKUnInstall.exe").c_str(), copy_exe.c_str(), FALSE));
+    for (const std::string &handle :
+         {std::string("ffffffffffffffff"), std::string("4d2"), std::string(other_hex)}) {
+        SCOPED_TRACE(handle);
+        ASSERT_TRUE(start_process(&copy, copy_exe, "/remove " + handle + " " + dir, "C:\\", true));
+        DWORD code = 0;
+        EXPECT_TRUE(wait_exit(&copy, 40000, &code));
+        EXPECT_NE(0u, code);
+        end_setup(&copy);
+        expect_installed_files(dir, {"doc"});
+    }
+    CloseHandle(other);
+    expect_shortcuts(dir, english_names, true, true);
+}
+
+// Installed into the root of drive C, it is removed from there: the root itself and everything else
+// in it stay as they were.
+TEST_F(UninstallEndToEnd, ADriveRootInstallIsRemovedAndTheRootKept)
+{
+    TreeSnapshot before = snapshot_tree("C:\\");
+    dir = "C:";
+    ASSERT_TRUE(start_setup(&setup, "C:\\"));
+    ASSERT_TRUE(walk_with_path(&setup, "C:", true, true)) << page_mismatch(setup.wizard, 3);
+    StepOutcome out = install_to_end(&setup, IDC_MSG_YES);
+    ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
+    EXPECT_TRUE(out.question) << "a drive's root holds other files";
+    expect_record_lists("C:", {});
+    ASSERT_NO_FATAL_FAILURE(answer_yes_and_close(DONE_CN, DONE_EN, "uninstall-root"));
+    for (const std::string &line : tree_differences(before, snapshot_tree("C:\\")))
+        EXPECT_TRUE(path_within(difference_path(line), temp_folder())) << line;
     expect_no_shortcuts();
 }
 

@@ -8,6 +8,7 @@
 #include "install/manifest.h"
 #include "base/base.h"
 #include "support/e2e_driver.h"
+#include "support/e2e_faults.h"
 #include "support/install_support.h"
 #include "support/tavik_test.h"
 
@@ -121,7 +122,8 @@ TEST_F(InstallRun, FullSamplePayloadIntoAFreshFolder)
         }
     }
     EXPECT_EQ(121, files);
-    EXPECT_EQ(121u, folder_entries(dir).size());
+    EXPECT_EQ(122u, folder_entries(dir).size()) << "the files and the record";
+    expect_record_lists(dir, {});
     EXPECT_TRUE(read_link(group + "\\Tavik Chinese Input Engine.lnk").loaded);
     EXPECT_TRUE(read_link(group + "\\Tavik UnInstall.lnk").loaded);
     EXPECT_TRUE(read_link(shell_folder(CSIDL_DESKTOP) + "\\Mereda.lnk").loaded);
@@ -141,6 +143,23 @@ TEST_F(InstallRun, StandInPayloadLandsUnderEveryName)
     // The English configuration stays as shipped.
     expect_stand_in("chipadui_en.ini");
     EXPECT_TRUE(read_link(group + "\\Tavik UnInstall.lnk").loaded);
+}
+
+// A folder made for a run that fails goes again, but a link put at its "doc" is neither entered nor
+// removed, and the empty folder it points at stays.
+TEST_F(InstallRun, AFailedRunsCleanupLeavesALinkAtDocAlone)
+{
+    std::vector<unsigned char> damaged = zlib_pack(stand_in_bytes(106));
+    damaged[damaged.size() / 2] ^= 0x55;
+    request.payload = stand_in_payload("run-doc-link", {{106, damaged}});
+    ASSERT_TRUE(request.payload);
+    std::string outside = fresh_dir("run-doc-link-outside") + "\\empty";
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), NULL));
+    ASSERT_TRUE(make_host_link(path("doc"), outside));
+    request.folder_is_new = 1;
+    EXPECT_EQ(0, run());
+    EXPECT_TRUE(attributes_of(outside) & FILE_ATTRIBUTE_DIRECTORY) << "the link's target was removed";
+    EXPECT_EQ(std::vector<std::string>{"doc"}, sorted_entries(dir));
 }
 
 TEST_F(InstallRun, OldWordBaseStaysOnlyWhenTheUserKeepsIt)
@@ -182,6 +201,8 @@ TEST_F(InstallRun, OldWordBaseStaysOnlyWhenTheUserKeepsIt)
         // Progress passes the same positions whether or not the word base is skipped.
         EXPECT_EQ(r.reporting ? ALL_POSITIONS : std::vector<int>(), record.progress);
         EXPECT_EQ(r.questions, record.questions);
+        // The front end hears of every old word base found, asked about or not (it sets the wait pointer).
+        EXPECT_EQ(r.reporting && r.flat_exists ? 1 : 0, record.word_base_checks);
         for (const char *name : WORD_BASE) {
             if (!r.kept) {
                 expect_stand_in(name);
@@ -209,6 +230,8 @@ TEST_F(InstallRun, StaleUserDictionariesAreRemovedEvenWhenProtected)
         if (i % 3 == 0)
             protect_file(p, true, true);
     }
+    // The removed "pykeys.dic" had the system bit: the new one starts without it.
+    SetFileAttributesA(variants[0].c_str(), attributes_of(variants[0]) | FILE_ATTRIBUTE_SYSTEM);
     const char *lookalikes[] = {"pykeys.dic2", "flatAuto.dic00001", "flatAdjust.dic0002", "Gbkflat.dic1"};
     for (const char *name : lookalikes)
         ASSERT_TRUE(write_file(path(name), "keep"));
@@ -217,6 +240,7 @@ TEST_F(InstallRun, StaleUserDictionariesAreRemovedEvenWhenProtected)
         std::string name = v.substr(dir.size() + 1);
         if (lstrcmpiA(name.c_str(), "pykeys.dic") == 0 || lstrcmpiA(name.c_str(), "Gbkflat.dic") == 0) {
             expect_stand_in(name.c_str()); // laid down again by the manifest
+            EXPECT_FALSE(attributes_of(v) & FILE_ATTRIBUTE_SYSTEM) << v;
             continue;
         }
         EXPECT_FALSE(file_exists(v)) << v;
@@ -294,7 +318,7 @@ TEST(InstallFaults, EveryFileThatCannotBeReplacedFollowsItsRecordedMeaning)
     std::string base = "Z:\\dev\\shm\\tavik-every-file-" + std::to_string(GetCurrentProcessId());
     if (!CreateDirectoryA(base.c_str(), NULL))
         base = fresh_dir("every-file");
-    std::vector<std::string> all;
+    std::vector<std::string> all = {"TVKInstall.rec"};
     for (const InstalledFile &f : installed_files())
         all.push_back(f.name);
     std::sort(all.begin(), all.end());
@@ -319,6 +343,15 @@ TEST(InstallFaults, EveryFileThatCannotBeReplacedFollowsItsRecordedMeaning)
 
 TEST_F(InstallRun, ControlSettingsCopiedIntoTheWindowsFolder)
 {
+    // The Windows folder is everyone's: only the copy's own leftovers go.
+    ASSERT_TRUE(write_file(windows + "~tvk5.tmp", "another program's"));
+    ASSERT_TRUE(write_file(windows + "~tvkSCtrlSet1-3.tmp", "a copy cut short"));
+    ASSERT_TRUE(write_file(module + "SCtrlSet1.bin", "control settings"));
+    EXPECT_EQ(1, run());
+    EXPECT_EQ((std::vector<std::string>{"SCtrlSet1.bin", "~tvk5.tmp"}), sorted_entries(windows));
+    DeleteFileA((windows + "SCtrlSet1.bin").c_str());
+    DeleteFileA((windows + "~tvk5.tmp").c_str());
+    DeleteFileA((module + "SCtrlSet1.bin").c_str());
     EXPECT_EQ(1, run());
     EXPECT_TRUE(folder_entries(windows).empty());
 

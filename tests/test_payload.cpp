@@ -26,9 +26,9 @@ class Payload : public ::testing::Test
     }
     int stage(HMODULE module, int id, const char *tag, std::string *staged)
     {
-        char path[PATH_SIZE] = "?";
-        int result = stage_payload(module, id, dir.c_str(), tag, buffer.data(), path, sizeof(path), NULL);
-        *staged = path;
+        StagedPayload got;
+        int result = stage_payload(module, id, dir.c_str(), tag, buffer.data(), &got, NULL);
+        *staged = got.path;
         return result;
     }
     int install_file(const char *name, const void *data, unsigned long size, int ro, int hid)

@@ -212,8 +212,10 @@ TEST(Uninstall, FilesInUseAreReportedAndKeepTheirBits)
     CloseHandle(pi.hProcess);
 
     EXPECT_EQ(UNINSTALL_SOME_NOT_GONE, result);
-    EXPECT_EQ((std::vector<std::string>{"KeylaShow.exe", "keyhook.dll", "keyhook.dll.held"}),
-              sorted_entries(dir));
+    // The uninstaller stays with them, so that the user can run it again.
+    EXPECT_EQ(
+        (std::vector<std::string>{"KeylaShow.exe", "TVKUnInstall.exe", "keyhook.dll", "keyhook.dll.held"}),
+        sorted_entries(dir));
     EXPECT_EQ(program_bits, attributes_of(program));
     EXPECT_EQ(held_bits, attributes_of(held));
     Notices not_removed;

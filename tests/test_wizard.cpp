@@ -936,10 +936,10 @@ TEST_F(Wizard, ExistingFolderIsUsedAsItIsNewOneGetsDoc)
         bool existed;
     } rows[] = {
         {root, root, true},
+        {root + "\\\\", root, true},
         {root + "\\new", root + "\\new", false},
         // Blanks around the path and trailing backslashes are not part of the folder.
         {root + "\\slash\\", root + "\\slash", false},
-        {root + "\\\\", root, true},
         {"  " + root + "\\blank \t ", root + "\\blank", false},
         {root + "\\new\\..\\dots", root + "\\dots", false},
         // Windows makes a folder without its trailing dots and blanks: the state names that one.
@@ -969,14 +969,17 @@ TEST_F(Wizard, ExistingFolderIsUsedAsItIsNewOneGetsDoc)
     EXPECT_EQ(root + "\\relative", g_state.install_dir);
     EXPECT_TRUE(is_dir(root + "\\relative\\doc"));
 
-    // A bare drive is its root, not the folder the process happens to be in on that drive.
+    // A bare drive is its root, not the folder the process happens to be in on that drive. The
+    // root holds files of others: the question comes, and no (the answer given) changes nothing.
     SetDlgItemTextA(dialog, IDC_PATH, " C: ");
     MessageAnswerer root_answerer;
-    EXPECT_EQ(1, prepare_install_dir(dialog));
-    EXPECT_TRUE(root_answerer.finish().empty());
+    EXPECT_EQ(0, prepare_install_dir(dialog));
+    std::vector<SeenMessage> seen = root_answerer.finish();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("所选目录里已有别的文件，同名文件将被替换。仍然安装到这个目录吗？", seen[0].chinese);
     EXPECT_STREQ("C:", g_state.install_dir);
     EXPECT_EQ(0, g_state.created_install_dir);
-    EXPECT_EQ("C:\\", current_dir());
+    EXPECT_EQ(root, current_dir());
     EXPECT_FALSE(is_dir(root + "\\doc"));
     SetCurrentDirectoryA("C:\\");
 }
@@ -1294,7 +1297,8 @@ TEST_F(Wizard, InstallStepRecordsChoicesWaitsAndEndsWithTheOutcome)
     create();
     std::string folder = fresh_dir("wizard-step");
     ASSERT_TRUE(CreateDirectoryA((folder + "\\pykeys.dic").c_str(), NULL));
-    click(IDC_DESKTOP_ICON); // untick
+    ASSERT_TRUE(write_file(folder + "\\TVK.exe", std::string("an earlier install"))); // no question
+    click(IDC_DESKTOP_ICON);                                                          // untick
     click(IDC_AUTO_START);
     go_to_page3(IDC_DISPLAY_NO);
     SendMessageA(item(IDC_LANGUAGE), CB_SETCURSEL, 2, 0);

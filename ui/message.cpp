@@ -8,6 +8,7 @@
 int message_kind;
 char message_english[MESSAGE_ENGLISH_SIZE];
 static const char *message_caption;
+static int message_no_first;
 
 static MessageMeasures measure_message(HWND dialog, const char *chinese)
 {
@@ -81,6 +82,10 @@ static INT_PTR CALLBACK message_proc(HWND dialog, UINT message, WPARAM wparam, L
         if (message_caption)
             SetWindowTextA(dialog, message_caption);
         lay_out_dialog(dialog, (const char *)lparam);
+        if (message_no_first) {
+            SetFocus(GetDlgItem(dialog, IDC_MSG_NO));
+            return FALSE;
+        }
         return TRUE;
     case WM_DRAWITEM:
         // No button of the message dialog is drawn as the default one.
@@ -99,7 +104,8 @@ int show_message(const char *chinese, const char *english, int kind, HWND owner)
 {
     if (!chinese)
         chinese = "";
-    message_kind = kind;
+    message_kind = kind == MESSAGE_QUESTION_NO_FIRST ? MESSAGE_QUESTION : kind;
+    message_no_first = kind == MESSAGE_QUESTION_NO_FIRST;
     // Cut, never overrun: the request holds 127 characters.
     copy_text_truncated(message_english, sizeof(message_english), english ? english : "");
     return (int)DialogBoxParamA(g_drawing.instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, message_proc,

@@ -49,7 +49,9 @@ void paint_check_box(HWND window, HDC dc);
 BOOL measure_list_item(MEASUREITEMSTRUCT *item);
 BOOL draw_list_item(HWND dialog, const DRAWITEMSTRUCT *item);
 
-enum { MESSAGE_NOTICE = 0, MESSAGE_QUESTION = 4 };
+// A question whose safe answer is No takes MESSAGE_QUESTION_NO_FIRST: the focus starts on No, so
+// that neither Enter nor Space says yes to it unread.
+enum { MESSAGE_NOTICE = 0, MESSAGE_QUESTION = 4, MESSAGE_QUESTION_NO_FIRST = 0x104 };
 
 // The one bilingual message dialog every notice and question goes through. Returns the id
 // of the button that closed it (1, 2, 6 or 7), or DialogBoxParamA's failure value.
@@ -68,11 +70,14 @@ enum MessageName {
     MSG_FAILURE,
     MSG_START_MENU_FAILED,
     MSG_SHORTCUT_FOLDER_FAILED, // the Chinese text takes the folder for its %s
+    MSG_FOLDER_HOLDS_FILES,     // a question: install into a folder of the user's anyway?
+    MSG_ANOTHER_SETUP,          // a setup or uninstaller of Tavik is running already
     // The uninstaller's.
     MSG_UNINSTALL_QUESTION,
     MSG_UNINSTALL_DONE,
     MSG_UNINSTALL_FOLDER_KEPT, // the user's own files are in the folder
     MSG_UNINSTALL_IN_USE,      // the Chinese text takes the file for its %s
+    MSG_UNINSTALL_CHANGED,     // the Chinese text takes a file the user changed for its %s
     MSG_UNINSTALL_NOT_INSTALLED,
     MSG_UNINSTALL_CANNOT_START,
     MSG_COUNT,

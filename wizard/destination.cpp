@@ -1,5 +1,5 @@
-// The destination folder: the typed path checked and tidied, then found, or created with an access list only
-// its user controls.
+// The destination folder: the typed path checked and tidied, then taken when it is safe to use, or created
+// with an access list only its user controls.
 #include <string.h>
 
 #include "install/install.h"
@@ -8,16 +8,10 @@
 #include "wizard/wizard.h"
 #include "wizard/wizard_rules.h"
 
-// The typed path as a full folder path without blanks or a trailing backslash;
+// The typed path as a full folder path without blanks or a trailing backslash, in install_dir;
 // 0 when it is empty, no plain folder name, or too long for the files that go into it.
-static int read_install_dir(HWND dialog)
+static int read_typed_dir(const char *typed)
 {
-    HWND edit = GetDlgItem(dialog, IDC_PATH);
-    char typed[PATH_SIZE];
-    // A longer path would be cut short and install somewhere else.
-    if (GetWindowTextLengthA(edit) >= PATH_SIZE)
-        return 0;
-    GetWindowTextA(edit, typed, sizeof(typed));
     g_state.install_dir[0] = 0;
     // Leading blanks would make the path relative, and a bare "C:" would mean the folder
     // drive C happens to be in.
@@ -38,80 +32,76 @@ static int read_install_dir(HWND dialog)
            folder_leaves_room(g_state.install_dir, longest_installed_name());
 }
 
-// The access list every folder the installer makes gets, in sd and the acl space
-// (acl_size bytes) it points to: the installing user, SYSTEM and Administrators in full
-// control and Users reading and running, each passed on to what is made inside, and nothing
-// taken over from the parent, where on a system drive every user may change files.
-// 0 when the user cannot be read from the process token or the list does not fit.
-int build_folder_security(SECURITY_DESCRIPTOR *sd, ACL *acl, DWORD acl_size)
+// An existing folder is taken when it is a folder itself (a link or junction would send every file
+// wherever it points), only its user (with SYSTEM and Administrators) may write into it or it can
+// be made so, and, when it holds anyone's files and no sign of Tavik, the user says so.
+static int take_existing_folder(const char *folder, DWORD bits, const DestinationAsk *ask)
 {
-    static const struct {
-        WELL_KNOWN_SID_TYPE who;
-        DWORD access;
-    } others[] = {
-        {WinLocalSystemSid, FILE_ALL_ACCESS},
-        {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
-        {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
-    };
-    const DWORD inherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    union {
-        TOKEN_USER user;
-        BYTE space[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } token_user;
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 0;
-    DWORD got = 0;
-    BOOL have_user = GetTokenInformation(token, TokenUser, &token_user, sizeof(token_user), &got);
-    CloseHandle(token);
-    if (!have_user || !InitializeAcl(acl, acl_size, ACL_REVISION) ||
-        !AddAccessAllowedAceEx(acl, ACL_REVISION, inherit, FILE_ALL_ACCESS, token_user.user.User.Sid))
-        return 0;
-    for (const auto &other : others) {
-        BYTE sid[SECURITY_MAX_SID_SIZE];
-        DWORD sid_size = sizeof(sid);
-        if (!CreateWellKnownSid(other.who, NULL, sid, &sid_size) ||
-            !AddAccessAllowedAceEx(acl, ACL_REVISION, inherit, other.access, sid))
-            return 0;
-    }
-    return InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION) &&
-           SetSecurityDescriptorDacl(sd, TRUE, acl, FALSE) &&
-           SetSecurityDescriptorControl(sd, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    if (bits & FILE_ATTRIBUTE_REPARSE_POINT || !(bits & FILE_ATTRIBUTE_DIRECTORY) || !is_plain_folder(folder))
+        return DESTINATION_REFUSED;
+    int access = folder_access(folder, 0);
+    if (access == ACCESS_NOT_OWNED)
+        return DESTINATION_REFUSED;
+    if (folder_contents(g_state.install_dir) == FOLDER_HOLDS_OTHERS &&
+        !(ask->holds_files && ask->holds_files(ask->context)))
+        return DESTINATION_DECLINED;
+    if (access == ACCESS_OPEN && folder_access(folder, 1) != ACCESS_PRIVATE)
+        return DESTINATION_REFUSED;
+    return SetCurrentDirectoryA(folder) ? DESTINATION_READY : DESTINATION_REFUSED;
 }
 
-// A new folder with that access list; none is made without it.
-static int create_own_folder(const char *path)
-{
-    SECURITY_DESCRIPTOR sd;
-    DWORD acl_space[128]; // four entries of at most 76 bytes each, DWORD-aligned
-    if (!build_folder_security(&sd, (ACL *)acl_space, sizeof(acl_space)))
-        return 0;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &sd, FALSE};
-    return CreateDirectoryA(path, &attributes);
-}
-
-int prepare_install_dir(HWND dialog)
+int prepare_destination(const char *typed, const DestinationAsk *ask)
 {
     g_state.created_install_dir = 0;
     // A bare drive stands for its root in the state, which system calls need spelt "C:\".
     char folder[PATH_SIZE];
-    int usable = read_install_dir(dialog) && folder_for_calls(folder, sizeof(folder), g_state.install_dir);
-    if (usable) {
-        DWORD bits = GetFileAttributesA(folder);
-        // A link or junction would send every file wherever it points.
-        if (bits != INVALID_FILE_ATTRIBUTES && (bits & FILE_ATTRIBUTE_REPARSE_POINT))
-            usable = 0;
-        else if (bits != INVALID_FILE_ATTRIBUTES && SetCurrentDirectoryA(folder))
-            return 1;
+    if (!read_typed_dir(typed) || !folder_for_calls(folder, sizeof(folder), g_state.install_dir))
+        return DESTINATION_REFUSED;
+    DWORD bits = GetFileAttributesA(folder);
+    if (bits != INVALID_FILE_ATTRIBUTES) {
+        int taken = take_existing_folder(folder, bits, ask);
+        if (taken != DESTINATION_READY)
+            return taken;
+    } else {
+        if (!create_own_folder(folder))
+            return DESTINATION_REFUSED;
+        g_state.created_install_dir = 1;
+        // "doc" is given the list itself rather than trusted to inherit it.
+        char doc[PATH_SIZE];
+        if (doc_folder_path(doc, sizeof(doc), g_state.install_dir))
+            create_own_folder(doc);
     }
-    if (!usable || !create_own_folder(folder)) {
+    // Kept in its long form, the form shortcuts store and the uninstaller compares with: a short
+    // "C:\PROGRA~1\Tavik" would match none of them.
+    char long_form[PATH_SIZE];
+    DWORD n = GetLongPathNameA(folder, long_form, sizeof(long_form));
+    if (n > 0 && n < sizeof(long_form) && folder_leaves_room(long_form, longest_installed_name())) {
+        drop_trailing_backslash(long_form);
+        copy_text(g_state.install_dir, sizeof(g_state.install_dir), long_form);
+    }
+    return DESTINATION_READY;
+}
+
+// The question when the folder holds files of the user's.
+static int ask_holds_files(void *context)
+{
+    (void)context;
+    return show_text_message(MSG_FOLDER_HOLDS_FILES, MESSAGE_QUESTION_NO_FIRST, g_state.wizard_window) ==
+           IDC_MSG_YES;
+}
+
+int prepare_install_dir(HWND dialog)
+{
+    HWND edit = GetDlgItem(dialog, IDC_PATH);
+    char typed[PATH_SIZE];
+    // A longer path would be cut short and install somewhere else.
+    int result = DESTINATION_REFUSED;
+    if (GetWindowTextLengthA(edit) < PATH_SIZE) {
+        GetWindowTextA(edit, typed, sizeof(typed));
+        DestinationAsk ask = {NULL, ask_holds_files};
+        result = prepare_destination(typed, &ask);
+    }
+    if (result == DESTINATION_REFUSED)
         show_text_message(MSG_BAD_FOLDER, MESSAGE_NOTICE, g_state.wizard_window);
-        return 0;
-    }
-    g_state.created_install_dir = 1;
-    // "doc" is given the list itself rather than trusted to inherit it.
-    char doc[PATH_SIZE];
-    if (doc_folder_path(doc, sizeof(doc), g_state.install_dir))
-        create_own_folder(doc);
-    return 1;
+    return result == DESTINATION_READY;
 }

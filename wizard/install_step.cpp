@@ -107,10 +107,11 @@ static void show_progress(void *context, int position)
     pump_messages(context);
 }
 
-static int ask_replace_old_word_base(void *context)
+static int ask_old_word_base(void *context, int ask)
 {
     (void)context;
-    int answer = show_text_message(MSG_OLD_WORD_BASE, MESSAGE_QUESTION, g_state.wizard_window);
+    int answer = ask ? show_text_message(MSG_OLD_WORD_BASE, MESSAGE_QUESTION, g_state.wizard_window) : 0;
+    // Whether or not the question came: the check itself may have taken a while.
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     return answer == IDC_MSG_YES;
 }
@@ -148,7 +149,7 @@ static int run_engine(HWND dialog)
         .want_desktop_icon = g_state.want_desktop_icon,
         .want_auto_start = g_state.want_auto_start,
         .folder_is_new = g_state.created_install_dir,
-        .report = {dialog, show_progress, ask_replace_old_word_base, show_notice, pump_messages},
+        .report = {dialog, show_progress, ask_old_word_base, show_notice, pump_messages},
     };
     return run_install(&request);
 }

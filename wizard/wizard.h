@@ -40,13 +40,20 @@ void show_page(HWND dialog, int page);
 UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 int choose_folder(HWND owner, char *out, size_t size);
 
-// The install step's pieces: the folder from the path edit made ready (created with
-// its "doc" sub-folder when new; 0 after the folder message), the mouse pointer brought
-// onto the wizard, and the step itself up to its final message.
+// The destination made ready from a typed path: checked, tidied and kept in its long form in
+// install_dir; an existing folder taken when it is safe, a missing one created with its "doc".
+struct DestinationAsk {
+    void *context;
+    // Asked when an existing folder holds files of anyone's and no sign of Tavik: 1 installs there.
+    int (*holds_files)(void *context);
+};
+enum { DESTINATION_READY, DESTINATION_REFUSED, DESTINATION_DECLINED };
+int prepare_destination(const char *typed, const DestinationAsk *ask);
+
+// The install step's pieces: the folder from the path edit made ready (0 after the folder
+// message, or after the user declined a folder of theirs), the mouse pointer brought onto the
+// wizard, and the step itself up to its final message.
 int prepare_install_dir(HWND dialog);
-// The access list of a folder the installer makes, in sd and the DWORD-aligned acl space it
-// points to; 0 when the user cannot be read or the list does not fit.
-int build_folder_security(SECURITY_DESCRIPTOR *sd, ACL *acl, DWORD acl_size);
 void park_pointer(HWND dialog);
 void install_step(HWND dialog);
 

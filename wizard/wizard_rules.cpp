@@ -20,14 +20,6 @@ int ends_in_backslash(const char *path)
     return last >= 0 && path[last] == '\\';
 }
 
-int drop_trailing_backslash(char *path)
-{
-    if (!ends_in_backslash(path))
-        return 0;
-    path[strlen(path) - 1] = 0;
-    return 1;
-}
-
 // Offset just past the last character of path that is not one of the single-byte drop
 // characters.
 static size_t kept_length(const char *path, const char *drop)
@@ -182,13 +174,6 @@ int usable_folder_path(const char *path)
         components++;
     }
     return components >= need_components;
-}
-
-int folder_for_calls(char *out, size_t size, const char *folder)
-{
-    if (is_bare_drive(folder, strlen(folder)))
-        return format_text(out, size, "%s\\", folder);
-    return format_text(out, size, "%s", folder);
 }
 
 int folder_leaves_room(const char *folder, size_t longest_name)

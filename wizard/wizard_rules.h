@@ -7,8 +7,6 @@
 // Paths are in the system's code page: a trail byte 0x5C of a two-byte character is
 // not a backslash.
 int ends_in_backslash(const char *path);
-// Removes one trailing backslash; 1 when there was one.
-int drop_trailing_backslash(char *path);
 // Trims blanks around a full path and drops what Windows drops from its end, trailing
 // dots, blanks and backslashes, so that "  C:\Tavik. \ " becomes "C:\Tavik" and "C:\"
 // becomes "C:".
@@ -29,9 +27,6 @@ int names_a_device(const char *path);
 // Windows drops or keeps depending on where the component stands) and without < > : " | ? *
 // or control characters, so that the folder made is the folder named.
 int usable_folder_path(const char *path);
-// A folder path fit for system calls: a bare drive "C:" becomes "C:\", others are copied.
-// 0 (out empty) when it does not fit.
-int folder_for_calls(char *out, size_t size, const char *folder);
 // 1 when every installed name still fits in a 260-byte path under folder.
 int folder_leaves_room(const char *folder, size_t longest_name);
 // Appends a backslash unless path ends in one; 0 (path unchanged) when it would not fit.

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -25,23 +26,30 @@ static LRESULT call(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
     return (LRESULT)result;
 }
 
-bool start_setup(SetupProcess *setup, const std::string &cwd, const std::string &exe)
+bool start_process(SetupProcess *process, const std::string &exe, const std::string &arguments,
+                   const std::string &cwd, bool inherit)
 {
-    *setup = SetupProcess{};
-    std::string program = exe.empty() ? setup_exe_path() : exe;
-    std::string command = "\"" + program + "\"";
+    *process = SetupProcess{};
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> line(command.begin(), command.end());
     line.push_back(0);
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(program.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, inherit, 0, NULL,
                         cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
         return false;
     CloseHandle(pi.hThread);
-    setup->process = pi.hProcess;
-    setup->pid = pi.dwProcessId;
-    setup->thread_id = pi.dwThreadId;
+    process->process = pi.hProcess;
+    process->pid = pi.dwProcessId;
+    process->thread_id = pi.dwThreadId;
+    return true;
+}
+
+bool start_setup(SetupProcess *setup, const std::string &cwd, const std::string &exe)
+{
+    if (!start_process(setup, exe.empty() ? setup_exe_path() : exe, "", cwd))
+        return false;
     setup->wizard = wait_window(setup->pid, DIALOG_CLASS, WIZARD_CAPTION, 30000);
     if (setup->wizard)
         setup->thread_id = GetWindowThreadProcessId(setup->wizard, NULL);
@@ -679,10 +687,27 @@ static bool same_path(const std::string &a, const std::string &b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+void expect_record_lists(const std::string &dir, const std::vector<std::string> &unlisted)
+{
+    std::vector<unsigned char> bytes = read_file(dir + "\\TVKInstall.rec");
+    std::string record(bytes.begin(), bytes.end());
+    EXPECT_EQ(0u, record.find("Tavik install record 1\r\n")) << "no record in " << dir;
+    for (const InstalledFile &f : installed_files()) {
+        std::vector<unsigned char> data = read_file(dir + "\\" + f.name);
+        char line[128];
+        snprintf(line, sizeof(line), "\r\nfile %u %08lx %s\r\n", (unsigned)data.size(),
+                 crc32(0, data.data(), (uInt)data.size()), f.name.c_str());
+        bool listed = std::find(unlisted.begin(), unlisted.end(), f.name) == unlisted.end();
+        EXPECT_EQ(listed, record.find(line) != std::string::npos) << line + 2;
+    }
+}
+
 void expect_installed_files(const std::string &dir, const std::vector<std::string> &extra,
                             const std::vector<std::string> &kept)
 {
+    expect_record_lists(dir, kept);
     std::vector<std::string> expected = extra;
+    expected.push_back("TVKInstall.rec");
     for (const InstalledFile &f : installed_files()) {
         expected.push_back(f.name);
         std::string path = dir + "\\" + f.name;

@@ -22,6 +22,10 @@ struct SetupProcess {
     HWND wizard;
 };
 
+// Starts a program with arguments in the folder cwd (this one's when empty) without waiting for
+// it, handing it this process's inheritable handles when inherit is set.
+bool start_process(SetupProcess *process, const std::string &exe, const std::string &arguments,
+                   const std::string &cwd, bool inherit = false);
 // Starts the installer (TAVIK_SETUP_EXE unless exe is given) in the folder cwd
 // and waits for its visible wizard; false when either fails.
 bool start_setup(SetupProcess *setup, const std::string &cwd, const std::string &exe = "");
@@ -139,8 +143,12 @@ struct ShortcutNames {
 };
 extern const ShortcutNames english_names;
 extern const ShortcutNames simplified_names;
+// The install's record lists each manifest file not in unlisted with the size and CRC-32 of its
+// bytes on disk, and none of those in unlisted.
+void expect_record_lists(const std::string &dir, const std::vector<std::string> &unlisted);
 // The 121 manifest files with their read-only and hidden bits and packed contents (except the
-// edited "chipadui.ini" and the names in kept), and nothing in the folder besides extra.
+// edited "chipadui.ini" and the names in kept), the record listing all but kept, and nothing in
+// the folder besides extra.
 void expect_installed_files(const std::string &dir, const std::vector<std::string> &extra,
                             const std::vector<std::string> &kept = {});
 // "chipadui.ini" as shipped, with UseBmpFont rewritten in place and ForceLanguage appended.

@@ -296,7 +296,9 @@ static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
 void expect_files_except(const std::string &dir, const std::vector<std::string> &extra,
                          const std::vector<std::string> &absent)
 {
+    expect_record_lists(dir, absent);
     std::vector<std::string> expected = extra;
+    expected.push_back("TVKInstall.rec");
     for (const InstalledFile &f : installed_files()) {
         std::string path = dir + "\\" + f.name;
         if (std::find(absent.begin(), absent.end(), f.name) != absent.end()) {

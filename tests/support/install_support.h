@@ -18,6 +18,7 @@ struct InstallRecord {
     std::vector<int> progress;
     std::vector<std::pair<int, std::string>> notices; // notice code, file ("" when none came)
     int questions;                                    // times the old word base was asked about
+    int word_base_checks;                             // times an old word base was found, asked or not
     // Answer to the n-th question: 1 replace, 0 keep. The last repeats; none means replace.
     std::vector<int> answers;
     int pumps;                 // calls of the pump callback
