@@ -35,7 +35,7 @@ TEST(VendorProduct, InstalledBytesAreTheFolderBytes)
     ASSERT_TRUE(walked) << page_mismatch(setup.wizard, 3);
     ASSERT_TRUE(out.final_seen && is_success(out.final_message)) << out.final_message.english;
 
-    std::vector<std::string> expected = {"doc"};
+    std::vector<std::string> expected = {"doc", "TVKInstall.rec"};
     for (const InstalledFile &f : installed_files()) {
         expected.push_back(f.name);
         // The folder's names may differ in case; Wine finds them as Windows does.
