@@ -5,10 +5,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show)
 {
-    (void)command_line;
     (void)show;
     restrict_dll_search();
     if (previous)
         return 0;
-    return run_installer(instance);
+    return run_installer(instance, command_line);
 }

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/startup_rules.h"
+#include "app/switches.h"
 #include "base/base.h"
 #include "resources/ids.h"
 #include "ui/ui.h"
@@ -64,11 +65,22 @@ void run_message_loop(void)
     }
 }
 
-int run_installer(HINSTANCE instance)
+// The choices the switches made, as the wizard's first pages show them.
+static void show_switch_choices(const SetupChoices *choices)
+{
+    if (choices->folder_given)
+        SetDlgItemTextA(g_state.wizard_window, IDC_PATH, choices->folder);
+    CheckDlgButton(g_state.wizard_window, IDC_DESKTOP_ICON,
+                   choices->desktop_icon ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(g_state.wizard_window, IDC_AUTO_START, choices->auto_start ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static int run_wizard(HINSTANCE instance, const SetupChoices *choices, int with_switches)
 {
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
     probe_environment();
-    g_state.force_language = 0;
+    // Without /LANG the first entry is English, whatever the system's language.
+    g_state.force_language = choices->language;
     g_state.instance = instance;
     g_drawing.instance = instance;
     create_test_font();
@@ -79,6 +91,11 @@ int run_installer(HINSTANCE instance)
     if (atlas != ATLAS_OK) {
         release_drawing_kit();
         return atlas == ATLAS_NO_GDI ? 0 : 1;
+    }
+    if (choices->help || choices->bad) {
+        show_long_message(setup_usage_chinese, setup_usage_english, NULL);
+        release_drawing_kit();
+        return choices->bad ? EXIT_BAD_COMMAND_LINE : EXIT_DONE;
     }
 
     // A second setup would sweep away the first one's staged files half-way through its run.
@@ -94,6 +111,8 @@ int run_installer(HINSTANCE instance)
     g_state.app_icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
     // Without the wizard the loop would wait for ever: the process ends as after a cancel.
     g_state.wizard_window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), NULL, wizard_proc, 0);
+    if (g_state.wizard_window && with_switches)
+        show_switch_choices(choices);
     if (g_state.wizard_window && g_state.wizard_page >= 0)
         run_message_loop();
 
@@ -103,4 +122,17 @@ int run_installer(HINSTANCE instance)
     release_drawing_kit();
     release_setup_lock(lock);
     return 0;
+}
+
+int run_installer(HINSTANCE instance, const char *arguments)
+{
+    SetupChoices choices;
+    read_switches(arguments, SWITCHES_SETUP, &choices);
+    if (!open_setup_log(&choices, "TavikSetup", arguments)) {
+        choices.bad = 1;
+        copy_text(choices.bad_switch, sizeof(choices.bad_switch), "/LOG");
+    }
+    if (choices.mode != MODE_WIZARD && !choices.help)
+        return close_setup_log(run_unattended(instance, &choices));
+    return close_setup_log(run_wizard(instance, &choices, !no_arguments(arguments)));
 }

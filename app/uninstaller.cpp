@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include "app/app.h"
+#include "app/switches.h"
 #include "base/base.h"
 #include "resources/ids.h"
 #include "ui/ui.h"
@@ -93,7 +94,7 @@ static int copy_to_temp(const char *program, char *copy, char *temp, size_t size
 
 // Starts the copy, working in the temporary folder so that nothing holds the install folder, with a
 // handle on this process that it inherits to wait on.
-static int start_copy(const char *copy, const char *temp, const char *folder)
+static int start_copy(const char *copy, const char *temp, const char *folder, HANDLE report)
 {
     HANDLE self = NULL;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
@@ -103,8 +104,8 @@ static int start_copy(const char *copy, const char *temp, const char *folder)
     int started = 0;
     // A drive's root goes as "C:\\": "C:" alone is the copy's current folder on that drive.
     if (folder_for_calls(calls, sizeof(calls), folder) &&
-        format_text(line, sizeof(line), "\"%s\" %s%llx %s", copy, REMOVE_SWITCH,
-                    (unsigned long long)(ULONG_PTR)self, calls)) {
+        format_text(line, sizeof(line), "\"%s\" %s%llx %llx %s", copy, REMOVE_SWITCH,
+                    (unsigned long long)(ULONG_PTR)self, (unsigned long long)(ULONG_PTR)report, calls)) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
@@ -118,8 +119,9 @@ static int start_copy(const char *copy, const char *temp, const char *folder)
     return started;
 }
 
-// "/remove <handle in hex> <folder>": the handle value and the folder; 0 for anything else.
-static int parse_removal(const char *arguments, unsigned long long *handle, char *folder, size_t size)
+// "/remove <process handle> <report pipe, 0 for none> <folder>", handles in hex; 0 for anything else.
+static int parse_removal(const char *arguments, unsigned long long *handle, unsigned long long *report,
+                         char *folder, size_t size)
 {
     size_t switch_length = sizeof(REMOVE_SWITCH) - 1;
     if (!arguments || strncmp(arguments, REMOVE_SWITCH, switch_length) != 0)
@@ -127,6 +129,10 @@ static int parse_removal(const char *arguments, unsigned long long *handle, char
     const char *digits = arguments + switch_length;
     char *end = NULL;
     *handle = strtoull(digits, &end, 16);
+    if (end == digits || *end != ' ')
+        return 0;
+    digits = end + 1;
+    *report = strtoull(digits, &end, 16);
     if (end == digits || *end != ' ' || !end[1] || !copy_text(folder, size, end + 1))
         return 0;
     drop_trailing_backslash(folder);
@@ -163,11 +169,30 @@ static int is_parent_handle(HANDLE handle)
 struct Outcome {
     char first_not_removed[PATH_SIZE];
     char first_changed[PATH_SIZE];
+    HANDLE report; // the first process's pipe for the log lines of a removal without a person
 };
+
+// A line for the first process's log.
+static void report_line(HANDLE report, const char *text)
+{
+    char line[4096];
+    DWORD written = 0;
+    log_stamp_utf8(line, sizeof(line) - 1, text);
+    size_t length = strlen(line);
+    line[length++] = '\n';
+    WriteFile(report, line, (DWORD)length, &written, NULL);
+}
 
 static void note(void *context, int notice, const char *path)
 {
     Outcome *outcome = (Outcome *)context;
+    static const char *const notices[] = {
+        "in use, left in place: ", "shortcut kept (it starts something else): ", "kept (not the setup's): ",
+        "kept (changed since the install): ", "removed "};
+    char text[2 * PATH_SIZE];
+    if (outcome->report && notice >= 0 && notice < 5 &&
+        format_text(text, sizeof(text), "%s%s", notices[notice], path))
+        report_line(outcome->report, text);
     char *first = notice == UNINSTALL_NOT_REMOVED    ? outcome->first_not_removed
                   : notice == UNINSTALL_CHANGED_KEPT ? outcome->first_changed
                                                      : NULL;
@@ -188,27 +213,66 @@ static void show_naming(int text, const char *path)
     show_message(message, message_texts[text].english, MESSAGE_NOTICE, NULL);
 }
 
+static int exit_code_of(int result)
+{
+    switch (result) {
+    case UNINSTALL_ALL_GONE:
+        return EXIT_DONE;
+    case UNINSTALL_FOLDER_KEPT:
+        return EXIT_FILES_KEPT;
+    case UNINSTALL_SOME_NOT_GONE:
+        return EXIT_FILE_IN_USE;
+    default:
+        return EXIT_NOT_INSTALLED;
+    }
+}
+
+// The copy's part without a person: the first process holds the lock for it and waits for its word;
+// all but the running uninstaller goes, the word goes back with the log lines, and once the first
+// process has ended the uninstaller and its folder go too.
+static int remove_for_caller(UninstallRequest *request, Outcome *outcome, HANDLE original)
+{
+    request->program_running = 1;
+    UninstallLeft left = {};
+    int code = exit_code_of(run_uninstall(request, &left));
+    char text[32];
+    format_text(text, sizeof(text), "exit %d", code);
+    report_line(outcome->report, text);
+    CloseHandle(outcome->report);
+    WaitForSingleObject(original, ORIGINAL_END_TIMEOUT_MS);
+    if (take_setup_lock(LOCK_WAIT_MS))
+        finish_uninstall(request, &left);
+    return code;
+}
+
 // The copy's part: waits for the first process, removes, and tells how it went.
 static int remove_install(const char *arguments, SystemProbe probe)
 {
-    unsigned long long value = 0;
+    unsigned long long value = 0, report = 0;
     char folder[PATH_SIZE];
-    if (!parse_removal(arguments, &value, folder, sizeof(folder)))
+    if (!parse_removal(arguments, &value, &report, folder, sizeof(folder)))
         return 1;
     HANDLE original = (HANDLE)(ULONG_PTR)value;
     // Started by hand, with a made-up handle or this process's own, the copy does nothing.
     if (!is_parent_handle(original))
         return 1;
+    Outcome outcome = {};
+    UninstallRequest request = {folder, probe.is_nt, probe.os_major_is_3, {&outcome, note}, 0};
+    outcome.report = (HANDLE)(ULONG_PTR)report;
+    if (outcome.report) {
+        if (GetFileType(outcome.report) != FILE_TYPE_PIPE)
+            return 1;
+        return remove_for_caller(&request, &outcome, original);
+    }
     WaitForSingleObject(original, ORIGINAL_END_TIMEOUT_MS);
     CloseHandle(original);
+    if (load_glyph_atlas() != ATLAS_OK)
+        return 1;
     // The first process's lock went with it; another setup may have taken it since.
     if (!take_setup_lock(LOCK_WAIT_MS)) {
         show_text_message(MSG_ANOTHER_SETUP, MESSAGE_NOTICE, NULL);
         return 1;
     }
-
-    Outcome outcome = {};
-    UninstallRequest request = {folder, probe.is_nt, probe.os_major_is_3, {&outcome, note}};
     switch (run_uninstall(&request)) {
     case UNINSTALL_ALL_GONE:
         show_text_message(MSG_UNINSTALL_DONE, MESSAGE_NOTICE, NULL);
@@ -226,6 +290,75 @@ static int remove_install(const char *arguments, SystemProbe probe)
         show_text_message(MSG_UNINSTALL_NOT_INSTALLED, MESSAGE_NOTICE, NULL);
         return 1;
     }
+}
+
+// The log lines the copy sends, into the log, up to its word on how the removal went.
+static int wait_for_word(HANDLE pipe)
+{
+    char buffer[8192];
+    size_t held = 0;
+    int code = EXIT_FAILED;
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer + held, (DWORD)(sizeof(buffer) - 1 - held), &got, NULL) && got > 0) {
+        held += got;
+        buffer[held] = 0;
+        char *start = buffer, *end;
+        while ((end = strchr(start, '\n')) != NULL) {
+            *end = 0;
+            // "<stamp>  exit <code>" ends the word; anything else is a line of the log.
+            const char *word = strstr(start, "  exit ");
+            if (word)
+                code = atoi(word + 7);
+            else
+                log_utf8(start);
+            start = end + 1;
+        }
+        held = strlen(start);
+        memmove(buffer, start, held + 1);
+        // A line longer than the buffer is no line of the copy's.
+        if (held == sizeof(buffer) - 1)
+            held = 0;
+    }
+    return code;
+}
+
+// The first process's part without a person: no question, the copy started as with one, and its
+// word waited for, so that the caller reads how the removal went from this process's exit code.
+static int hand_over_for_caller(const SetupChoices *choices)
+{
+    char program[PATH_SIZE], folder[PATH_SIZE], copy[PATH_SIZE], temp[PATH_SIZE];
+    if (choices->bad) {
+        log_line("unknown or malformed switch: %s", choices->bad_switch);
+        return EXIT_BAD_COMMAND_LINE;
+    }
+    if (!own_paths(program, folder, sizeof(folder)) || !looks_like_install(folder)) {
+        log_line("this folder holds no Tavik installation; nothing was removed");
+        return EXIT_NOT_INSTALLED;
+    }
+    if (!take_setup_lock(0)) {
+        log_line("another Tavik setup or uninstaller is running");
+        return EXIT_ANOTHER_SETUP;
+    }
+    log_line("removing the install in %s", folder);
+    SECURITY_ATTRIBUTES inherited = {sizeof(inherited), NULL, TRUE};
+    HANDLE read_end = NULL, write_end = NULL;
+    if (!copy_to_temp(program, copy, temp, sizeof(copy)) ||
+        !CreatePipe(&read_end, &write_end, &inherited, 0)) {
+        log_line("the uninstaller could not be copied to the temporary folder; nothing was removed");
+        return EXIT_FAILED;
+    }
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    int started = start_copy(copy, temp, folder, write_end);
+    CloseHandle(write_end);
+    int code = EXIT_FAILED;
+    if (started)
+        code = wait_for_word(read_end);
+    else
+        DeleteFileA(copy);
+    CloseHandle(read_end);
+    if (!started)
+        log_line("the uninstaller could not start from the temporary folder; nothing was removed");
+    return code;
 }
 
 // The first process's part: the question, then the copy that can remove this program too.
@@ -246,7 +379,7 @@ static int ask_and_hand_over(void)
         show_text_message(MSG_UNINSTALL_CANNOT_START, MESSAGE_NOTICE, NULL);
         return 1;
     }
-    if (!start_copy(copy, temp, folder)) {
+    if (!start_copy(copy, temp, folder, NULL)) {
         DeleteFileA(copy);
         show_text_message(MSG_UNINSTALL_CANNOT_START, MESSAGE_NOTICE, NULL);
         return 1;
@@ -259,14 +392,30 @@ int run_uninstaller(HINSTANCE instance, const char *arguments)
     SystemProbe probe = probe_system();
     g_drawing.instance = instance;
     set_message_caption(uninstaller_caption);
-    int atlas = load_glyph_atlas();
-    if (atlas != ATLAS_OK) {
-        release_drawing_kit();
-        return atlas == ATLAS_NO_GDI ? 0 : 1;
+    int code;
+    if (arguments && strncmp(arguments, REMOVE_SWITCH, sizeof(REMOVE_SWITCH) - 1) == 0) {
+        code = remove_install(arguments, probe);
+    } else {
+        SetupChoices choices;
+        read_switches(arguments, SWITCHES_UNINSTALLER, &choices);
+        if (!open_setup_log(&choices, "TVKUnInstall", arguments)) {
+            choices.bad = 1;
+            copy_text(choices.bad_switch, sizeof(choices.bad_switch), "/LOG");
+        }
+        if (choices.mode != MODE_WIZARD && !choices.help)
+            return close_setup_log(hand_over_for_caller(&choices));
+        int atlas = load_glyph_atlas();
+        if (atlas != ATLAS_OK)
+            code = atlas == ATLAS_NO_GDI ? 0 : EXIT_CANNOT_START;
+        else if (choices.help || choices.bad)
+            code = show_long_message(uninstaller_usage_chinese, uninstaller_usage_english, NULL) >= 0 &&
+                           !choices.bad
+                       ? EXIT_DONE
+                       : EXIT_BAD_COMMAND_LINE;
+        else
+            code = ask_and_hand_over();
+        code = close_setup_log(code);
     }
-    int result = arguments && strncmp(arguments, REMOVE_SWITCH, sizeof(REMOVE_SWITCH) - 1) == 0
-                     ? remove_install(arguments, probe)
-                     : ask_and_hand_over();
     release_drawing_kit();
-    return result;
+    return code;
 }

@@ -65,6 +65,21 @@ void protect_file(const char *path, unsigned long other_bits, int read_only, int
 // Sets *is_nt and *os_major_is_3 from the system's version; leaves them as they are when it
 // cannot be read.
 void read_platform(int *is_nt, int *os_major_is_3);
+
+// The setup log of the process: UTF-8 lines stamped with the local time, written to a new file
+// beside its name and moved over that name when it is closed.
+// "<temp>\<program>-<yyyymmdd>-<hhmmss>.log".
+int log_default_path(char *path, size_t size, const char *program);
+int log_open(const char *path);
+int log_is_open(void);
+// A line of text in the system's code page, stamped and written as UTF-8; nothing without a log.
+void log_line(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// text stamped and converted to UTF-8 into out, as log_line writes it.
+int log_stamp_utf8(char *out, size_t size, const char *text);
+// A line stamped and converted already (by another process of the setup's).
+void log_utf8(const char *line);
+// 1 when the log is whole under its name (or there was none).
+int log_close(void);
 #endif
 
 #endif

@@ -68,7 +68,7 @@ int prepare_engine(HMODULE module, const std::string &scratch)
     request.force_language = 0;
     request.want_desktop_icon = 1;
     request.want_auto_start = 1;
-    request.report = {progress_bar, show_progress, NULL, print_notice, NULL};
+    request.report = {progress_bar, show_progress, NULL, print_notice, NULL, NULL};
     return progress_bar != NULL;
 }
 

@@ -26,6 +26,27 @@ struct InstallCallbacks {
     // Called often during long work (at least every few hundred milliseconds), so that the
     // front end can keep its window painting and answering while the run holds its thread.
     void (*pump)(void *context);
+    // Each step of the run, for a log: an InstallStep, the name it concerns and a value.
+    void (*step)(void *context, int step, const char *name, unsigned long long value);
+};
+
+enum InstallStep {
+    STEP_STAGED,   // a file inflated, checked and flushed under a temporary name: its name, its bytes
+    STEP_MOVED,    // a staged file moved over its name: its name, its bytes
+    STEP_KEPT,     // a file left as it was (a kept word base, an optional file in use): its name
+    STEP_REMOVED,  // a stale user dictionary removed: its name
+    STEP_CONFIG,   // a key of the configuration set: "key=value"
+    STEP_SHORTCUT, // a shortcut saved: its path
+    STEP_SETTINGS, // the settings file copied into the Windows folder: its path
+    STEP_RECORD,   // the record written: its path
+    STEP_FAILED,   // what ended the run: a RunFailure as the value, and the file it concerns or null
+};
+enum RunFailure {
+    FAILURE_OTHER,
+    FAILURE_DAMAGED,   // the installer's own file: a stream missing or damaged, the file cut short
+    FAILURE_DISK_FULL, // the disk took less than a whole file
+    FAILURE_IN_USE,    // a file the products cannot do without is held by another program
+    FAILURE_NO_MEMORY,
 };
 
 struct InstallRequest {
@@ -62,8 +83,9 @@ enum StageResult {
     STAGE_OK,
     STAGE_MISSING,     // the payload has no such stream
     STAGE_DAMAGED,     // the stream fails its checksum, is cut short, or does not end where its resource ends
-    STAGE_NOT_WRITTEN, // the temporary file could not be made, or the disk took less than the whole file
+    STAGE_NOT_WRITTEN, // the temporary file could not be made or written
     STAGE_NO_MEMORY,
+    STAGE_DISK_FULL, // the disk took less than the whole file
 };
 struct StagedPayload {
     char path[PATH_SIZE];

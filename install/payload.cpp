@@ -39,7 +39,7 @@ static int inflate_into(z_stream *z, const unsigned char *packed, DWORD packed_s
         if (status != Z_OK && status != Z_STREAM_END)
             return STAGE_DAMAGED; // bad data, a bad checksum, or the stream cut short
         if (produced && !write_all(file, buffer, produced))
-            return STAGE_NOT_WRITTEN;
+            return disk_was_full() ? STAGE_DISK_FULL : STAGE_NOT_WRITTEN;
         // What the record will list for the file, taken from the bytes as they go to disk.
         crc = crc32(crc, buffer, (uInt)produced);
         staged->crc = crc;
@@ -72,7 +72,7 @@ int stage_payload(HMODULE payload, int resource_id, const char *folder, const ch
     if (file != INVALID_HANDLE_VALUE) {
         result = inflate_into(&z, packed, packed_size, file, buffer, staged, report);
         if (!finish_temporary(file) && result == STAGE_OK)
-            result = STAGE_NOT_WRITTEN;
+            result = disk_was_full() ? STAGE_DISK_FULL : STAGE_NOT_WRITTEN;
         if (result != STAGE_OK)
             remove_own_file(staged->path);
     }

@@ -37,9 +37,13 @@ int write_all(HANDLE file, const void *data, size_t size)
     while (size > 0) {
         DWORD chunk = size > 0x40000000 ? 0x40000000 : (DWORD)size;
         DWORD written = 0;
-        // A full disk may show as a short count rather than as a failure.
-        if (!WriteFile(file, at, chunk, &written, NULL) || written != chunk)
+        if (!WriteFile(file, at, chunk, &written, NULL))
             return 0;
+        // A full disk may show as a short count rather than as a failure.
+        if (written != chunk) {
+            SetLastError(ERROR_DISK_FULL);
+            return 0;
+        }
         at += chunk;
         size -= chunk;
     }
@@ -49,8 +53,17 @@ int write_all(HANDLE file, const void *data, size_t size)
 int finish_temporary(HANDLE file)
 {
     int flushed = FlushFileBuffers(file) != 0;
+    DWORD error = GetLastError();
     int closed = CloseHandle(file) != 0;
+    if (!flushed)
+        SetLastError(error);
     return flushed && closed;
+}
+
+int disk_was_full(void)
+{
+    DWORD error = GetLastError();
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
 }
 
 int replace_with_bytes(const char *prefix, const char *path, const char *tag, const void *data, size_t size)

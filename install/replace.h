@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+struct InstallRequest;
+
 static const DWORD PROTECT_BITS = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 // Bits a replacement takes over from the file it replaces, besides the protect bits it asks for.
 static const DWORD CARRIED_BITS =
@@ -14,8 +16,13 @@ static const DWORD CARRIED_BITS =
 // A new file "~tvk<tag>.tmp" (or "~tvk<tag>-<n>.tmp" when that name is taken) in the folder that
 // prefix names with its trailing backslash, open for writing; its path goes to path.
 HANDLE create_temporary(const char *prefix, const char *tag, char *path, size_t size);
-// Writes all size bytes; 0 when the disk took fewer.
+// Writes all size bytes; 0 when the disk took fewer (the last error then says why, ERROR_DISK_FULL
+// for a short count).
 int write_all(HANDLE file, const void *data, size_t size);
+// 1 when the last error is one of a full disk.
+int disk_was_full(void);
+// Tells the front end of one step of the run, when it listens.
+void report_step(const InstallRequest *request, int step, const char *name, unsigned long long value);
 // Flushes and closes a temporary file; 1 when its bytes reached the disk.
 int finish_temporary(HANDLE file);
 // The bytes written to a new temporary file "~tvk<tag>.tmp" in the folder prefix names (with its

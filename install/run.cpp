@@ -43,6 +43,18 @@ static void report_notice(const InstallRequest *request, int notice)
         request->report.notice(request->report.context, notice, NULL);
 }
 
+void report_step(const InstallRequest *request, int step, const char *name, unsigned long long value)
+{
+    if (request->report.step)
+        request->report.step(request->report.context, step, name, value);
+}
+
+static int failed(const InstallRequest *request, int failure, const char *name)
+{
+    report_step(request, STEP_FAILED, name, (unsigned long long)failure);
+    return 0;
+}
+
 static void pump(const InstallRequest *request)
 {
     if (request->report.pump)
@@ -111,12 +123,12 @@ static int is_user_dictionary(const char *name)
     return 0;
 }
 
-static void remove_user_dictionaries(const char *folder)
+static void remove_user_dictionaries(const InstallRequest *request)
 {
     for (int i = 0; i < 64; i++) {
         char path[PATH_SIZE];
-        if (user_dictionary_path(path, sizeof(path), folder, i))
-            remove_own_file(path);
+        if (user_dictionary_path(path, sizeof(path), request->folder, i) && remove_name(path) == NAME_REMOVED)
+            report_step(request, STEP_REMOVED, path + strlen(request->folder) + 1, 0);
     }
 }
 
@@ -138,6 +150,21 @@ static void drop_all_staged(Run *run)
         drop_staged(run, i);
 }
 
+static int failure_of(int stage_result)
+{
+    switch (stage_result) {
+    case STAGE_MISSING:
+    case STAGE_DAMAGED:
+        return FAILURE_DAMAGED;
+    case STAGE_DISK_FULL:
+        return FAILURE_DISK_FULL;
+    case STAGE_NO_MEMORY:
+        return FAILURE_NO_MEMORY;
+    default:
+        return FAILURE_OTHER;
+    }
+}
+
 // Every file the run installs, inflated, checked and flushed under a temporary name beside its
 // own, with the progress positions where the rows put them. Any failure is fatal: a stream that
 // is missing or damaged means a damaged download, a short write a full disk.
@@ -154,16 +181,19 @@ static int stage_rows(Run *run, int keep_old)
         format_text(tag, sizeof(tag), "%d", i);
         // A name that does not fit is known before any byte is written.
         if (!destination_of(run, i, destination, sizeof(destination)))
-            return 0;
+            return failed(request, FAILURE_OTHER, entry->file_name);
         // A kept word base keeps its files; one that is missing is laid down all the same.
-        if (entry->keep_old && keep_old && GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES)
+        if (entry->keep_old && keep_old && GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES) {
+            report_step(request, STEP_KEPT, entry->file_name, 0);
             continue;
+        }
         int staged = stage_payload(request->payload, entry->id, request->folder, tag, run->buffer,
                                    &run->rows[i].staged, &request->report);
         if (staged == STAGE_NO_MEMORY)
             report_notice(request, NOTICE_NO_MEMORY);
         if (staged != STAGE_OK)
-            return 0;
+            return failed(request, failure_of(staged), entry->file_name);
+        report_step(request, STEP_STAGED, entry->file_name, run->rows[i].staged.size);
         pump(request);
     }
     return 1;
@@ -180,7 +210,9 @@ static int pass_over_blocked_rows(Run *run)
         int state = destination_state(destination);
         if (state == DESTINATION_IN_USE || state == DESTINATION_NOT_A_FILE) {
             if (manifest[i].stop_on_failure)
-                return 0;
+                return failed(run->request, state == DESTINATION_IN_USE ? FAILURE_IN_USE : FAILURE_OTHER,
+                              manifest[i].file_name);
+            report_step(run->request, STEP_KEPT, manifest[i].file_name, 0);
             drop_staged(run, i);
             continue;
         }
@@ -217,7 +249,7 @@ static int commit_rows(Run *run, int keep_old)
     const InstallRequest *request = run->request;
     if (!leave_marker(request, keep_old))
         return 0;
-    remove_user_dictionaries(request->folder);
+    remove_user_dictionaries(request);
     for (int i = 0; i < manifest_rows; i++) {
         const ManifestEntry *entry = &manifest[i];
         char destination[PATH_SIZE];
@@ -227,10 +259,12 @@ static int commit_rows(Run *run, int keep_old)
                                entry->read_only, entry->hidden)) {
             run->rows[i].staged.path[0] = 0;
             run->rows[i].committed = 1;
+            report_step(request, STEP_MOVED, entry->file_name, run->rows[i].staged.size);
         } else {
             drop_staged(run, i);
             if (entry->stop_on_failure)
-                return 0;
+                return failed(request, FAILURE_IN_USE, entry->file_name);
+            report_step(request, STEP_KEPT, entry->file_name, 0);
         }
         pump(request);
     }
@@ -274,6 +308,7 @@ static void copy_control_settings(const InstallRequest *request, unsigned char *
         remove_own_file(staged);
         return;
     }
+    report_step(request, STEP_SETTINGS, destination, 0);
     protect_file(destination, info.dwFileAttributes & CARRIED_BITS,
                  info.dwFileAttributes & FILE_ATTRIBUTE_READONLY,
                  info.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
@@ -314,7 +349,9 @@ static void record_run(Run *run)
         if (GetFileAttributesA(record->links[i]) != INVALID_FILE_ATTRIBUTES)
             memmove(record->links[kept++], record->links[i], RECORD_LINK_SIZE);
     record->link_count = kept;
-    write_run_record(request->folder, record);
+    if (write_run_record(request->folder, record) &&
+        format_text(path, sizeof(path), "%s\\%s", request->folder, INSTALL_RECORD_NAME))
+        report_step(request, STEP_RECORD, path, 0);
 }
 
 static int install_with(Run *run)
@@ -334,6 +371,10 @@ static int install_with(Run *run)
         return 0;
     }
     update_config_file(request->folder, request->display_ok, request->force_language);
+    char key[32];
+    report_step(request, STEP_CONFIG, request->display_ok ? "UseBmpFont=0" : "UseBmpFont=1", 0);
+    if (format_text(key, sizeof(key), "ForceLanguage=%d", request->force_language))
+        report_step(request, STEP_CONFIG, key, 0);
     create_menu_group(request, run->record);
     report_progress(request, 94);
     create_chosen_shortcuts(request, run->record);
@@ -375,13 +416,14 @@ static void remove_new_folder(const InstallRequest *request)
 static int run_whole(const InstallRequest *request)
 {
     if (!installer_file_is_whole())
-        return 0;
+        return failed(request, FAILURE_DAMAGED, NULL);
     Run run = {request, (unsigned char *)malloc(STAGE_BUFFER_SIZE),
                (StagedRow *)calloc((size_t)manifest_rows, sizeof(StagedRow)),
                (RunRecord *)calloc(1, sizeof(RunRecord))};
     int result = 0;
     if (!run.buffer || !run.rows || !run.record || manifest_rows > RECORD_FILE_SLOTS) {
         report_notice(request, NOTICE_NO_MEMORY);
+        failed(request, FAILURE_NO_MEMORY, NULL);
     } else {
         char prefix[PATH_SIZE];
         // What a run cut short left under temporary names is no one's file.

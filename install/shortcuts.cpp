@@ -138,7 +138,10 @@ void create_desktop_shortcut(const InstallRequest *request, const char *program_
         return;
     if (!format_text(link, sizeof(link), "%s%s", folder, piece))
         return;
-    if (create_shell_link(target, link, shortcut_name) && made)
+    if (!create_shell_link(target, link, shortcut_name))
+        return;
+    report_step(request, STEP_SHORTCUT, link, 0);
+    if (made)
         add_recorded_link(made, link);
 }
 
@@ -174,6 +177,8 @@ int create_menu_entries(const InstallRequest *request, const char *folder_name, 
         result = format_text(link, sizeof(link), "%s\\%s.lnk", base, entry->shortcut_name) &&
                  format_text(target, sizeof(target), "%s\\%s", request->folder, entry->program_file) &&
                  create_shell_link(target, link, entry->shortcut_name);
+        if (result)
+            report_step(request, STEP_SHORTCUT, link, 0);
         if (result && made)
             add_recorded_link(made, link);
     }

@@ -36,3 +36,18 @@ TEST(FaultsDiskFull, InstallEndsWithTheFailureMessageAndNothingInstalled)
     EXPECT_EQ(std::vector<std::string>(), sorted_entries(parent)) << "the new folder is left behind";
     expect_no_shortcuts();
 }
+
+// Without a person the same full disk ends the run with the code for it, and nothing installed.
+TEST(FaultsDiskFull, UnattendedInstallEndsWithTheDiskFullCode)
+{
+    std::string dir = fresh_target("diskfull-unattended", "Tavik");
+    std::string parent = dir.substr(0, dir.rfind('\\'));
+    SetupProcess setup = {};
+    ASSERT_TRUE(start_process(&setup, setup_exe_path(), "/S /D=" + dir, "C:\\"));
+    DWORD code = 0;
+    EXPECT_TRUE(wait_exit(&setup, 120000, &code));
+    end_setup(&setup);
+    EXPECT_EQ(112u, code);
+    EXPECT_EQ(std::vector<std::string>(), sorted_entries(parent)) << "the new folder is left behind";
+    expect_no_shortcuts();
+}

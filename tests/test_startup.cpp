@@ -230,7 +230,7 @@ TEST(GlyphAtlas, MissingCorruptShortOrEmptyResourceFailsWithoutBitmaps)
     EXPECT_EQ(ATLAS_OK, load_glyph_atlas());
     release_glyph_atlas();
     // With the atlas but without the wizard's template the installer ends as after a cancel.
-    EXPECT_EQ(0, run_installer(module));
+    EXPECT_EQ(0, run_installer(module, ""));
     FreeLibrary(module);
 }
 

@@ -16,12 +16,14 @@ typedef std::vector<std::pair<int, std::string>> Notices;
 
 static void record_notice(void *context, int notice, const char *path)
 {
-    ((Notices *)context)->push_back({notice, path});
+    // What was removed is seen on disk.
+    if (notice != UNINSTALL_REMOVED)
+        ((Notices *)context)->push_back({notice, path});
 }
 
 static int uninstall(const std::string &dir, Notices *notices)
 {
-    UninstallRequest request = {dir.c_str(), 1, 0, {notices, record_notice}};
+    UninstallRequest request = {dir.c_str(), 1, 0, {notices, record_notice}, 0};
     return run_uninstall(&request);
 }
 

@@ -76,3 +76,42 @@ const char *const language_names[3] = {
     "Chinese(Simplified)  中文简体",
     "Chinese(Traditional) 中文繁体",
 };
+
+const char setup_usage_chinese[] =
+    "用法：TavikSetup.exe [开关]，不带开关时显示安装向导。\r\n"
+    "/S 或 /VERYSILENT：不显示任何窗口；/SILENT：只显示安装进度。\r\n"
+    "/D=目录（放在最后，不加引号）或 /DIR=\"目录\"：安装目录。\r\n"
+    "/LOG 或 /LOG=\"文件\"：写安装日志（UTF-8）。\r\n"
+    "/NODESKTOPICON：不建桌面图标；/AUTOSTART：开机时自动启动。\r\n"
+    "/LANG=english|simplified|traditional：用户界面语言。\r\n"
+    "/DISPLAYOK=yes|no：中文显示是否正确；/KEEPWORDBASE=yes|no：是否保留老词库。\r\n"
+    "/SUPPRESSMSGBOXES、/NORESTART：可用，不起作用。\r\n"
+    "退出码：0 安装成功；1 无法启动；13 安装程序文件已损坏；32 有文件正在使用；\r\n"
+    "87 命令行有错；112 磁盘已满；267 目录不可用；1603 安装失败；1618 另一个安装程序正在运行。";
+const char setup_usage_english[] =
+    "Usage: TavikSetup.exe [switches]; without any, the setup wizard.\r\n"
+    "/S or /VERYSILENT: no window at all.  /SILENT: only the progress.\r\n"
+    "/D=folder (last, no quotes) or /DIR=\"folder\": the folder to install into.\r\n"
+    "/LOG or /LOG=\"file\": a log of the install (UTF-8).\r\n"
+    "/NODESKTOPICON: no desktop icons.  /AUTOSTART: start with Windows.\r\n"
+    "/LANG=english|simplified|traditional: the products' interface language.\r\n"
+    "/DISPLAYOK=yes|no: Chinese displays correctly.  /KEEPWORDBASE=yes|no: keep an old word base.\r\n"
+    "/SUPPRESSMSGBOXES and /NORESTART are accepted and change nothing.\r\n"
+    "Exit codes: 0 installed; 1 could not start; 13 the installer file is damaged; 32 a file is in use;\r\n"
+    "87 bad command line; 112 disk full; 267 folder refused; 1603 install failed; 1618 another setup "
+    "running.";
+const char uninstaller_usage_chinese[] =
+    "用法：TVKUnInstall.exe [开关]，不带开关时先问您是否删除。\r\n"
+    "/S、/VERYSILENT 或 /SILENT：不问就删除，不显示任何窗口。\r\n"
+    "/LOG 或 /LOG=\"文件\"：写删除日志（UTF-8）。\r\n"
+    "/SUPPRESSMSGBOXES、/NORESTART：可用，不起作用。\r\n"
+    "退出码：0 已全部删除；32 有文件正在使用，请退出后再删除一次；145 您自己的或改过的文件已保留；\r\n"
+    "87 命令行有错；1603 无法启动；1605 这里没有安装 Tavik；1618 另一个安装程序正在运行。";
+const char uninstaller_usage_english[] =
+    "Usage: TVKUnInstall.exe [switches]; without any, it asks first.\r\n"
+    "/S, /VERYSILENT or /SILENT: remove without asking and without any window.\r\n"
+    "/LOG or /LOG=\"file\": a log of the removal (UTF-8).\r\n"
+    "/SUPPRESSMSGBOXES and /NORESTART are accepted and change nothing.\r\n"
+    "Exit codes: 0 all removed; 32 files in use (quit them, run it again); 145 your own or changed files "
+    "kept;\r\n"
+    "87 bad command line; 1603 could not start; 1605 no Tavik installation here; 1618 another setup running.";

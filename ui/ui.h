@@ -56,6 +56,12 @@ enum { MESSAGE_NOTICE = 0, MESSAGE_QUESTION = 4, MESSAGE_QUESTION_NO_FIRST = 0x1
 // The one bilingual message dialog every notice and question goes through. Returns the id
 // of the button that closed it (1, 2, 6 or 7), or DialogBoxParamA's failure value.
 int show_message(const char *chinese, const char *english, int kind, HWND owner);
+// A message of several lines ("\r\n" between them) in the same dialog: the Chinese ones drawn from
+// the glyph atlas, the English ones below, one OK button.
+int show_long_message(const char *chinese, const char *english, HWND owner);
+// The switches and exit codes of each program, in both languages.
+extern const char setup_usage_chinese[], setup_usage_english[];
+extern const char uninstaller_usage_chinese[], uninstaller_usage_english[];
 // The caption every later message dialog takes instead of its template's; null restores that.
 void set_message_caption(const char *caption);
 extern const char uninstaller_caption[];

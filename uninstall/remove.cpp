@@ -13,6 +13,7 @@ struct Removal {
     int last;          // the pass that takes the uninstaller itself, its shortcut and the record
     int failures;      // names of the setup's that could not be removed
     int changed;       // files kept because the user changed them
+    int kept;          // entries left in the folder that are not the setup's
 };
 
 static void report(const UninstallRequest *request, int notice, const char *path)
@@ -28,6 +29,8 @@ static int is_file(DWORD bits)
 
 static void count_outcome(Removal *removal, const char *path, int outcome)
 {
+    if (outcome == NAME_REMOVED)
+        report(removal->request, UNINSTALL_REMOVED, path);
     if (outcome == NAME_NOT_REMOVED) {
         report(removal->request, UNINSTALL_NOT_REMOVED, path);
         removal->failures++;
@@ -146,8 +149,10 @@ static void remove_files(Removal *removal)
     for (int i = 0, n = installed_file_count(); i < n; i++) {
         const char *name = installed_file_name(i);
         char path[PATH_SIZE];
-        // A name that does not fit was never installed here either.
+        // A name that does not fit was never installed here either. A running uninstaller is left
+        // for finish_uninstall.
         if (is_uninstaller(name) != removal->last ||
+            (is_uninstaller(name) && removal->request->program_running) ||
             !format_text(path, sizeof(path), "%s\\%s", removal->request->folder, name))
             continue;
         if (!removal->record) {
@@ -185,12 +190,28 @@ static void remove_leftover(Removal *removal, const char *name, DWORD bits)
         count_outcome(removal, path, remove_name(path));
 }
 
+// 1 for what finish_uninstall takes when the program is left running: the program itself and an
+// empty "doc".
+static int left_for_finish(Removal *removal, const char *name, DWORD bits)
+{
+    char path[PATH_SIZE];
+    if (!removal->request->program_running)
+        return 0;
+    if (!(bits & FILE_ATTRIBUTE_DIRECTORY))
+        return is_uninstaller(name);
+    return lstrcmpiA(name, "doc") == 0 &&
+           format_text(path, sizeof(path), "%s\\doc", removal->request->folder) && is_plain_folder(path) &&
+           folder_contents(path) == FOLDER_EMPTY;
+}
+
 static void report_kept(Removal *removal, const char *name, DWORD bits)
 {
-    (void)bits;
     char path[PATH_SIZE];
-    if (format_text(path, sizeof(path), "%s\\%s", removal->request->folder, name))
+    if (!left_for_finish(removal, name, bits) &&
+        format_text(path, sizeof(path), "%s\\%s", removal->request->folder, name)) {
         report(removal->request, UNINSTALL_ENTRY_KEPT, path);
+        removal->kept++;
+    }
 }
 
 int looks_like_install(const char *folder)
@@ -230,7 +251,20 @@ static void remove_all(Removal *removal)
         CoUninitialize();
 }
 
-int run_uninstall(const UninstallRequest *request)
+void finish_uninstall(const UninstallRequest *request, const UninstallLeft *left)
+{
+    char path[PATH_SIZE];
+    if (left->program && format_text(path, sizeof(path), "%s\\%s", request->folder,
+                                     installed_name(NAME_ENGINE_UNINSTALLER, 0)))
+        remove_name(path);
+    // "doc" and the folder go only when empty; a junction or link at either is not the setup's.
+    if (left->doc && format_text(path, sizeof(path), "%s\\doc", request->folder))
+        remove_own_folder(path);
+    if (left->folder && folder_for_calls(path, sizeof(path), request->folder))
+        remove_own_folder(path);
+}
+
+int run_uninstall(const UninstallRequest *request, UninstallLeft *left)
 {
     if (!looks_like_install(request->folder))
         return UNINSTALL_NOT_AN_INSTALL;
@@ -238,22 +272,24 @@ int run_uninstall(const UninstallRequest *request)
     if (!record)
         return UNINSTALL_SOME_NOT_GONE;
     int recorded = read_run_record(request->folder, record) != RECORD_ABSENT;
-    Removal removal = {request, recorded ? record : NULL, 0, 0, 0};
+    Removal removal = {request, recorded ? record : NULL, 0, 0, 0, 0};
     remove_all(&removal);
-    // "doc" and the folder go only when empty, and with a record only when a run made them; a
-    // junction or link at either is not the setup's.
-    char doc[PATH_SIZE], folder[PATH_SIZE];
-    if ((!recorded || record->made_doc) && format_text(doc, sizeof(doc), "%s\\doc", request->folder))
-        remove_own_folder(doc);
-    int ours = !recorded || record->made_folder;
+    // With a record, "doc" and the folder are the setup's only when a run made them.
+    UninstallLeft gone = {0, !recorded || record->made_doc, !recorded || record->made_folder};
     free(record);
-    if (ours && folder_for_calls(folder, sizeof(folder), request->folder) && remove_own_folder(folder))
-        return removal.failures ? UNINSTALL_SOME_NOT_GONE : UNINSTALL_ALL_GONE;
+    if (request->program_running) {
+        gone.program = !removal.failures;
+        if (left)
+            *left = gone;
+    } else {
+        finish_uninstall(request, &gone);
+    }
     if (removal.failures)
         return UNINSTALL_SOME_NOT_GONE;
+    char folder[PATH_SIZE];
+    if (folder_for_calls(folder, sizeof(folder), request->folder) &&
+        GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
+        sweep_folder(&removal, report_kept);
     // A folder the user had before the install stays as it was found.
-    if (!ours && !removal.changed)
-        return UNINSTALL_ALL_GONE;
-    sweep_folder(&removal, report_kept);
-    return UNINSTALL_FOLDER_KEPT;
+    return removal.kept && (gone.folder || removal.changed) ? UNINSTALL_FOLDER_KEPT : UNINSTALL_ALL_GONE;
 }

@@ -19,6 +19,7 @@ enum UninstallNotice {
     UNINSTALL_LINK_KEPT,    // a shortcut of the setup's points elsewhere or is no shortcut now: its path
     UNINSTALL_ENTRY_KEPT,   // the folder holds an entry not installed by the setup: its path
     UNINSTALL_CHANGED_KEPT, // a file the record lists was changed since the install: its path
+    UNINSTALL_REMOVED,      // one of the setup's names removed: its path
 };
 
 struct UninstallCallbacks {
@@ -31,6 +32,16 @@ struct UninstallRequest {
     int is_nt;          // special folders found as the installer finds them
     int os_major_is_3;
     UninstallCallbacks report;
+    // The uninstaller's program is running from the folder: it, "doc" and the folder are left for
+    // finish_uninstall once it has ended, and the result tells how they will be found then.
+    int program_running;
+};
+
+// What finish_uninstall removes after a run that left the running program.
+struct UninstallLeft {
+    int program; // the program goes (everything else of the setup's did)
+    int doc;     // "doc" goes when empty
+    int folder;  // the folder goes when empty
 };
 
 enum UninstallResult {
@@ -44,7 +55,9 @@ enum UninstallResult {
 // 1 when folder is a plain folder (no junction or link) holding the install's record, or the
 // engine's program and its uninstaller as files.
 int looks_like_install(const char *folder);
-// The whole removal; returns an UninstallResult.
-int run_uninstall(const UninstallRequest *request);
+// The whole removal; returns an UninstallResult. left (may be null) tells what finish_uninstall
+// must still remove when the request leaves the running program.
+int run_uninstall(const UninstallRequest *request, UninstallLeft *left = NULL);
+void finish_uninstall(const UninstallRequest *request, const UninstallLeft *left);
 
 #endif

@@ -71,7 +71,7 @@ static int is_dropped_input(const MSG *msg)
 
 // Windows marks a window that reads no messages for 5 seconds as not responding and offers
 // to close it, which would cut the run short.
-static void pump_messages(void *context)
+void pump_install_messages(void *context)
 {
     (void)context;
     MSG msg;
@@ -84,7 +84,7 @@ static void pump_messages(void *context)
 static void wait_since(long long start, long long frequency, unsigned long minimum_ms)
 {
     for (;;) {
-        pump_messages(NULL);
+        pump_install_messages(NULL);
         long long unused;
         long long now = read_counter(&unused);
         unsigned long left = wait_left_ms(start, now, frequency, minimum_ms);
@@ -98,13 +98,13 @@ static void wait_since(long long start, long long frequency, unsigned long minim
 
 // The engine's callbacks. The bar repaints at once, and the wizard's messages are handled
 // here too for engines that call the pump only rarely.
-static void show_progress(void *context, int position)
+void show_install_progress(void *context, int position)
 {
     HWND bar = GetDlgItem((HWND)context, IDC_PROGRESS);
     ShowWindow(bar, SW_SHOW);
     SendMessageA(bar, PBM_SETPOS, position, 0);
     UpdateWindow(bar);
-    pump_messages(context);
+    pump_install_messages(context);
 }
 
 static int ask_old_word_base(void *context, int ask)
@@ -134,7 +134,45 @@ static void show_notice(void *context, int notice, const char *file)
     }
 }
 
-static int run_engine(HWND dialog)
+static const char *const failure_names[] = {"the run failed", "the installer's own file is damaged",
+                                            "the disk is full", "a file is in use", "no memory"};
+
+void log_install_step(void *context, int step, const char *name, unsigned long long value)
+{
+    (void)context;
+    const char *what = name ? name : "";
+    switch (step) {
+    case STEP_STAGED:
+        log_line("staged %s (%llu bytes)", what, value);
+        break;
+    case STEP_MOVED:
+        log_line("moved %s into place (%llu bytes)", what, value);
+        break;
+    case STEP_KEPT:
+        log_line("kept %s as it was", what);
+        break;
+    case STEP_REMOVED:
+        log_line("removed the stale user dictionary %s", what);
+        break;
+    case STEP_CONFIG:
+        log_line("configuration: %s", what);
+        break;
+    case STEP_SHORTCUT:
+        log_line("shortcut %s", what);
+        break;
+    case STEP_SETTINGS:
+        log_line("copied the control settings to %s", what);
+        break;
+    case STEP_RECORD:
+        log_line("install record %s", what);
+        break;
+    case STEP_FAILED:
+        log_line("stopped: %s%s%s", failure_names[value < 5 ? value : 0], name ? ": " : "", what);
+        break;
+    }
+}
+
+int run_install_with(const InstallCallbacks *report)
 {
     InstallRequest request = {
         .payload = g_state.instance,
@@ -149,9 +187,17 @@ static int run_engine(HWND dialog)
         .want_desktop_icon = g_state.want_desktop_icon,
         .want_auto_start = g_state.want_auto_start,
         .folder_is_new = g_state.created_install_dir,
-        .report = {dialog, show_progress, ask_old_word_base, show_notice, pump_messages},
+        .report = *report,
     };
     return run_install(&request);
+}
+
+void enter_installing_view(HWND dialog)
+{
+    g_state.wizard_page = 99;
+    hide_buttons(dialog);
+    SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
+    park_pointer(dialog);
 }
 
 void install_step(HWND dialog)
@@ -159,16 +205,17 @@ void install_step(HWND dialog)
     show_page(dialog, g_state.wizard_page);
     if (!prepare_install_dir(dialog))
         return;
-    g_state.wizard_page = 99;
     read_choices(dialog);
-    hide_buttons(dialog);
-
+    log_line("folder %s; desktop icon %s, auto-start %s, display OK %s, language %d", g_state.install_dir,
+             g_state.want_desktop_icon ? "yes" : "no", g_state.want_auto_start ? "yes" : "no",
+             g_state.display_ok ? "yes" : "no", g_state.force_language);
     long long frequency;
     long long start = read_counter(&frequency);
-    SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-    park_pointer(dialog);
+    enter_installing_view(dialog);
 
-    int ok = run_engine(dialog);
+    InstallCallbacks report = {dialog,      show_install_progress, ask_old_word_base,
+                               show_notice, pump_install_messages, log_install_step};
+    int ok = run_install_with(&report);
     wait_since(start, frequency, FINAL_WAIT_MS);
     show_text_message(ok ? MSG_SUCCESS : MSG_FAILURE, MESSAGE_NOTICE, g_state.wizard_window);
     g_state.wizard_page = -1;

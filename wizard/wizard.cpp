@@ -54,15 +54,22 @@ void show_page(HWND dialog, int page)
     UpdateWindow(dialog);
 }
 
+int read_windows_dir(void)
+{
+    UINT n = GetWindowsDirectoryA(g_state.windows_dir, sizeof(g_state.windows_dir));
+    if (n > 0 && n < sizeof(g_state.windows_dir) &&
+        add_trailing_backslash(g_state.windows_dir, sizeof(g_state.windows_dir)))
+        return 1;
+    g_state.windows_dir[0] = 0;
+    return 0;
+}
+
 static BOOL init_wizard(HWND dialog)
 {
     SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)g_state.app_icon);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)g_state.app_icon);
 
-    UINT n = GetWindowsDirectoryA(g_state.windows_dir, sizeof(g_state.windows_dir));
-    if (n == 0 || n >= sizeof(g_state.windows_dir) ||
-        !add_trailing_backslash(g_state.windows_dir, sizeof(g_state.windows_dir)))
-        g_state.windows_dir[0] = 0;
+    read_windows_dir();
 
     char path[PATH_SIZE];
     if (g_state.windows_dir[0] &&

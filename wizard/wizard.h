@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/base.h"
+#include "install/install.h"
 
 // The installer's one process-wide record: what it found out about the system and what the
 // user chose.
@@ -56,6 +57,17 @@ int prepare_destination(const char *typed, const DestinationAsk *ask);
 int prepare_install_dir(HWND dialog);
 void park_pointer(HWND dialog);
 void install_step(HWND dialog);
+// The wizard as it is while it installs: buttons hidden, the wait pointer, the step under way.
+void enter_installing_view(HWND dialog);
+// The engine run for the choices in the installer state, telling report; 1 when it got through.
+int run_install_with(const InstallCallbacks *report);
+// Callbacks for the engine: the bar of the wizard (context), its messages handled meanwhile, and
+// each step of the run written to the log when there is one.
+void show_install_progress(void *dialog, int position);
+void pump_install_messages(void *context);
+void log_install_step(void *context, int step, const char *name, unsigned long long value);
+// The Windows folder into the state, with its trailing backslash; 1 when it could be read.
+int read_windows_dir(void);
 
 // Within the wizard.
 int is_ticked(HWND dialog, int id);

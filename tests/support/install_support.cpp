@@ -61,7 +61,7 @@ static void record_pump(void *context)
 
 void record_install(InstallRequest *request, InstallRecord *record)
 {
-    request->report = {record, record_progress, record_question, record_notice, record_pump};
+    request->report = {record, record_progress, record_question, record_notice, record_pump, NULL};
 }
 
 std::vector<unsigned char> stand_in_bytes(int id)
