@@ -49,6 +49,20 @@ UINT_PTR CALLBACK folder_hook_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     return FALSE;
 }
 
+typedef BOOL(WINAPI *OpenFn)(OPENFILENAMEA *);
+
+// Loaded only when the chooser opens: imported, COMDLG32 would pull the print spooler and, on
+// some systems, its network libraries into every run, the unattended one included.
+static OpenFn open_file_dialog(void)
+{
+    char system[PATH_SIZE], path[PATH_SIZE];
+    UINT n = GetSystemDirectoryA(system, sizeof(system));
+    if (n == 0 || n >= sizeof(system) || !format_text(path, sizeof(path), "%s\\comdlg32.dll", system))
+        return NULL;
+    HMODULE library = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return library ? (OpenFn)(void *)GetProcAddress(library, "GetOpenFileNameA") : NULL;
+}
+
 int choose_folder(HWND owner, char *out, size_t size)
 {
     char file[PATH_SIZE] = "";
@@ -69,7 +83,10 @@ int choose_folder(HWND owner, char *out, size_t size)
     char saved[PATH_SIZE];
     DWORD n = GetCurrentDirectoryA(sizeof(saved), saved);
     int have_saved = n > 0 && n < sizeof(saved);
-    BOOL chosen = GetOpenFileNameA(&request);
+    BOOL chosen = FALSE;
+    OpenFn open = open_file_dialog();
+    if (open)
+        chosen = open(&request);
     if (have_saved)
         SetCurrentDirectoryA(saved);
     return chosen && copy_text(out, size, g_state.install_dir);
