@@ -78,7 +78,7 @@ for i in $(seq 0 $((reps - 1))); do
   "${bench[@]}" --cold-phases --out "$(win "$results")" --setup "$setup" --index "$i" \
     </dev/null >>"$out/cold.log" 2>&1 || status=1
 done
-echo "bench: what a user gets: a fresh TavikSetup.exe's install against NSIS's silent installs"
+echo "bench: what a user gets: a fresh TavikSetup.exe's install, walked and silent, against NSIS's silent installs"
 "${bench[@]}" --user --out "$(win "$results")" --reps "$user_reps" --setup "$setup" \
   nsis-zlib "$(win "$nsis/tavik-nsis-zlib.exe")" nsis-lzma "$(win "$nsis/tavik-nsis-lzma.exe")" \
   </dev/null >"$out/user.log" 2>&1 || status=1
