@@ -292,6 +292,17 @@ static int remove_install(const char *arguments, SystemProbe probe)
     }
 }
 
+// "exit <digits>" and nothing else.
+static int is_word(const char *text)
+{
+    if (strncmp(text, "exit ", 5) != 0 || !text[5])
+        return 0;
+    for (text += 5; *text; text++)
+        if (*text < '0' || *text > '9')
+            return 0;
+    return 1;
+}
+
 // The log lines the copy sends, into the log, up to its word on how the removal went.
 static int wait_for_word(HANDLE pipe)
 {
@@ -305,10 +316,11 @@ static int wait_for_word(HANDLE pipe)
         char *start = buffer, *end;
         while ((end = strchr(start, '\n')) != NULL) {
             *end = 0;
-            // "<stamp>  exit <code>" ends the word; anything else is a line of the log.
-            const char *word = strstr(start, "  exit ");
-            if (word)
-                code = atoi(word + 7);
+            // "<stamp>  exit <code>" ends the word; anything else is a line of the log. The stamp holds
+            // no two blanks in a row, so a folder named "x  exit 0" cannot pass for the word.
+            const char *text = strstr(start, "  ");
+            if (text && is_word(text + 2))
+                code = atoi(text + 7);
             else
                 log_utf8(start);
             start = end + 1;

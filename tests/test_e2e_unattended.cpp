@@ -188,7 +188,7 @@ TEST(Unattended, SilentShowsOnlyTheProgressAndHelpShowsTheUsage)
 TEST(Unattended, UninstallerWithoutAPersonEndsWithTheCopysCode)
 {
     remove_installer_shortcuts();
-    std::string dir = fresh_dir("unattended-uninstall") + "\\Tavik";
+    std::string dir = fresh_dir("unattended-uninstall") + "\\Tavik  exit 5"; // no word of the copy
     std::vector<std::string> windows;
     ASSERT_EQ(0u, run_to_end(setup_exe_path(), "/S /AUTOSTART /D=" + dir, &windows));
     std::string uninstaller = dir + "\\TVKUnInstall.exe";
