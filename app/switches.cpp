@@ -28,12 +28,17 @@ static void mark_bad(SetupChoices *choices, const char *token, size_t length)
     choices->bad = 1;
 }
 
-// A switch's value after "=": quoted (up to the closing quote) or bare (up to a blank). Returns the
-// position after it, or null when it is malformed (no closing quote, empty, too long).
-static const char *read_value(const char *at, char *value, size_t size)
+// A switch's value after "=": quoted (up to the closing quote) or bare (up to a blank); inside a
+// switch quoted whole, up to that quote, which is left for the caller. Returns the position after
+// it, or null when it is malformed (no closing quote, empty, too long).
+static const char *read_value(const char *at, int in_quotes, char *value, size_t size)
 {
     const char *end;
-    if (*at == '"') {
+    if (in_quotes) {
+        end = strchr(at, '"');
+        if (!end)
+            return NULL;
+    } else if (*at == '"') {
         end = strchr(++at, '"');
         if (!end)
             return NULL;
@@ -47,7 +52,7 @@ static const char *read_value(const char *at, char *value, size_t size)
         return NULL;
     memcpy(value, at, length);
     value[length] = 0;
-    return *end == '"' ? end + 1 : end;
+    return *end == '"' && !in_quotes ? end + 1 : end;
 }
 
 // "yes" or "no" in any case: 1 or 0; -1 for anything else.
@@ -165,6 +170,9 @@ void read_switches(const char *arguments, int program, SetupChoices *choices)
         if (!*at)
             return;
         const char *token = at;
+        // Tools that quote every argument holding a blank pass "/DIR=C:\Program Files\Tavik" whole.
+        int in_quotes = *at == '"' && (at[1] == '/' || at[1] == '-');
+        at += in_quotes;
         if (*at != '/' && *at != '-') {
             while (*at && !is_blank(*at))
                 at++;
@@ -172,12 +180,18 @@ void read_switches(const char *arguments, int program, SetupChoices *choices)
             continue;
         }
         const char *name = ++at;
-        while (*at && !is_blank(*at) && *at != '=')
+        while (*at && !is_blank(*at) && *at != '=' && !(in_quotes && *at == '"'))
             at++;
         char switch_name[32] = "";
         size_t name_length = (size_t)(at - name);
         if (program == SWITCHES_SETUP && name_length == 1 && (*name == 'D' || *name == 'd') && *at == '=') {
-            const char *next = read_nsis_folder(choices, at + 1);
+            const char *next = NULL;
+            if (!in_quotes)
+                next = read_nsis_folder(choices, at + 1);
+            else if ((next = read_value(at + 1, 1, choices->folder, sizeof(choices->folder))) != NULL) {
+                choices->folder_given = 1;
+                next++; // past the switch's own closing quote
+            }
             if (!next) {
                 mark_bad(choices, token, strlen(token));
                 return;
@@ -195,11 +209,14 @@ void read_switches(const char *arguments, int program, SetupChoices *choices)
         char value[SWITCH_VALUE_SIZE] = "";
         int fits = known != NULL;
         if (*at == '=') {
-            at = fits && known->takes != TAKES_NONE ? read_value(at + 1, value, sizeof(value)) : NULL;
+            at = fits && known->takes != TAKES_NONE ? read_value(at + 1, in_quotes, value, sizeof(value))
+                                                    : NULL;
             fits = at != NULL;
         } else if (fits && known->takes == TAKES_VALUE) {
             fits = 0;
         }
+        if (at && in_quotes) // the switch's own closing quote
+            at = *at == '"' ? at + 1 : NULL;
         if (!at) // a malformed value: the rest of the token goes with it
             for (at = token; *at && !is_blank(*at);)
                 at++;

@@ -75,8 +75,8 @@ TEST(Unattended, EachCommandLineEndsWithItsExitCodeAndLogsWhatItDid)
     const Row rows[] = {
         {"NSIS form, blanks in the folder", "/S /D=<dir>", nullptr, 0, AFTER_INSTALLED,
          "moved pykeys.dic into place"},
-        {"Inno form and every choice",
-         "-VERYSILENT /dir=\"<dir>\" /NODESKTOPICON /autostart /LANG=traditional /DISPLAYOK=yes "
+        {"Inno form quoted whole, and every choice",
+         "-VERYSILENT \"/dir=<dir>\" /NODESKTOPICON /autostart /LANG=traditional /DISPLAYOK=yes "
          "/SUPPRESSMSGBOXES /NORESTART",
          nullptr, 0, AFTER_INSTALLED, "configuration: ForceLanguage=2"},
         {"an old word base is kept unless asked; a switch after the NSIS folder", "/D=<dir> /S",
@@ -84,7 +84,8 @@ TEST(Unattended, EachCommandLineEndsWithItsExitCodeAndLogsWhatItDid)
         {"an unknown switch", "/S /BOGUS /D=<dir>", nullptr, 87, AFTER_NOTHING, "malformed switch: /BOGUS"},
         {"a malformed value", "/VERYSILENT /LANG=klingon", nullptr, 87, AFTER_NOTHING,
          "switch: /LANG=klingon"},
-        {"a folder the path rules refuse", "/S /D=<dir>\\a|b", nullptr, 267, AFTER_NOTHING, "refused"},
+        {"a folder the path rules refuse, NSIS form quoted whole", "/S \"/D=<dir>\\a|b\"", nullptr, 267,
+         AFTER_NOTHING, "refused"},
         {"a folder of the user's", "/S /DIR=\"<dir>\"",
          [](const std::string &dir) {
              CreateDirectoryA(dir.c_str(), NULL);
