@@ -39,9 +39,9 @@ enum {
 };
 
 struct SetupChoices;
-// Opens the log the switches ask for (program names the default file); 1 when there is none to
-// open or it is open, with its first lines written.
-int open_setup_log(const SetupChoices *choices, const char *program, const char *arguments);
+// Opens the log the switches ask for (program names the default file), with its first lines
+// written; a log that cannot be opened marks the switches bad.
+void open_setup_log(SetupChoices *choices, const char *program, const char *arguments);
 // The last line of the log, the exit code, and the log closed; returns code.
 int close_setup_log(int code);
 // The install without a person: /S (no window) or /SILENT (the installing view only).

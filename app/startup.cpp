@@ -128,10 +128,7 @@ int run_installer(HINSTANCE instance, const char *arguments)
 {
     SetupChoices choices;
     read_switches(arguments, SWITCHES_SETUP, &choices);
-    if (!open_setup_log(&choices, "TavikSetup", arguments)) {
-        choices.bad = 1;
-        copy_text(choices.bad_switch, sizeof(choices.bad_switch), "/LOG");
-    }
+    open_setup_log(&choices, "TavikSetup", arguments);
     if (choices.mode != MODE_WIZARD && !choices.help)
         return close_setup_log(run_unattended(instance, &choices));
     return close_setup_log(run_wizard(instance, &choices, !no_arguments(arguments)));

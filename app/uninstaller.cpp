@@ -410,10 +410,7 @@ int run_uninstaller(HINSTANCE instance, const char *arguments)
     } else {
         SetupChoices choices;
         read_switches(arguments, SWITCHES_UNINSTALLER, &choices);
-        if (!open_setup_log(&choices, "TVKUnInstall", arguments)) {
-            choices.bad = 1;
-            copy_text(choices.bad_switch, sizeof(choices.bad_switch), "/LOG");
-        }
+        open_setup_log(&choices, "TVKUnInstall", arguments);
         if (choices.mode != MODE_WIZARD && !choices.help)
             return close_setup_log(hand_over_for_caller(&choices));
         int atlas = load_glyph_atlas();
